@@ -1,0 +1,38 @@
+# Compiler settings shared by every target: warnings, sanitizers, ccache.
+find_program(YV_CCACHE ccache)
+if(YV_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER "${YV_CCACHE}")
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${YV_CCACHE}")
+endif()
+
+add_library(yv_options INTERFACE)
+target_compile_options(yv_options INTERFACE -Wall -Wextra)
+if(YV_WERROR)
+  target_compile_options(yv_options INTERFACE -Werror)
+endif()
+
+if(YV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(YV_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# yv_library(NAME [SHARED|STATIC] SOURCES ...): a library with the common options.
+function(yv_library name kind)
+  add_library(${name} ${kind} ${ARGN})
+  target_link_libraries(${name} PRIVATE yv_options)
+  if(kind STREQUAL "SHARED")
+    set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+  endif()
+endfunction()
+
+# yv_program(NAME SOURCES ...): a program built into bin/ beside the others.
+function(yv_program name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE yv_options)
+  set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+endfunction()

@@ -1,0 +1,22 @@
+# Machine data of the build tree, so that a fresh build runs out of the box: the engines'
+# profile files, the machine settings hive and the machine directories.
+set(YV_ENGINE_REGPATH_EJ "Software\\Orvikan\\jTamsel\\EJ")
+set(YV_ENGINE_REGPATH_JE "Software\\Orvikan\\jTamsel\\JE")
+
+configure_file(data/machine/EJRELAY.INI.in "${YV_MACHINE_DIR}/profile/EJRELAY.INI" @ONLY NEWLINE_STYLE CRLF)
+configure_file(data/machine/JERELAY.INI.in "${YV_MACHINE_DIR}/profile/JERELAY.INI" @ONLY NEWLINE_STYLE CRLF)
+file(MAKE_DIRECTORY "${YV_MACHINE_DIR}/engine/ej" "${YV_MACHINE_DIR}/engine/je" "${YV_MACHINE_DIR}/例文")
+
+set(stamp "${YV_MACHINE_DIR}/.hive-stamp")
+add_custom_command(
+  OUTPUT "${stamp}"
+  COMMAND ${CMAKE_COMMAND} -E env "YORVANE_MACHINE_DIR=${YV_MACHINE_DIR}"
+          ${CMAKE_COMMAND} "-DYVREG=$<TARGET_FILE:yvreg>" "-DMACHINE_DIR=${YV_MACHINE_DIR}"
+          "-DBIN_DIR=${CMAKE_BINARY_DIR}/bin"
+          "-DREGPATH_EJ=${YV_ENGINE_REGPATH_EJ}" "-DREGPATH_JE=${YV_ENGINE_REGPATH_JE}"
+          -P "${CMAKE_CURRENT_SOURCE_DIR}/cmake/WriteMachineHive.cmake"
+  COMMAND ${CMAKE_COMMAND} -E touch "${stamp}"
+  DEPENDS yvreg "${CMAKE_CURRENT_SOURCE_DIR}/cmake/WriteMachineHive.cmake"
+  COMMENT "Writing the machine settings hive"
+  VERBATIM)
+add_custom_target(machinedata ALL DEPENDS "${stamp}")

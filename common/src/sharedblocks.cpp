@@ -1,0 +1,88 @@
+// The flag block and the text block over named shared memory.
+#include "SharedBlocks.h"
+
+#include <platform/sharedmemory.h>
+
+#include <cstring>
+#include <mutex>
+
+namespace yv::blocks {
+
+namespace {
+
+// One handle per process keeps the flag block and the locks behind its set bytes.
+std::mutex g_flagMutex;
+std::unique_ptr<shm::SharedBlock> g_flagBlock;
+
+} // namespace
+
+void setFlag(std::size_t index, std::uint8_t value)
+{
+    if (index >= kFlagBlockSize)
+        return;
+    const std::lock_guard lock(g_flagMutex);
+    if (!g_flagBlock) {
+        bool created = false;
+        g_flagBlock = shm::SharedBlock::create(kFlagBlockName, kFlagBlockSize, &created);
+        if (!g_flagBlock)
+            return;
+        if (created)
+            std::memset(g_flagBlock->data(), 0, 3);
+    }
+    g_flagBlock->data()[index] = value;
+    if (value != 0)
+        g_flagBlock->holdByte(index);
+    else
+        g_flagBlock->releaseByte(index);
+}
+
+std::uint8_t readFlag(std::size_t index)
+{
+    if (index >= kFlagBlockSize)
+        return 0;
+    const auto block = shm::SharedBlock::open(kFlagBlockName, shm::SharedBlock::Access::ReadOnly);
+    if (!block || block->size() <= index)
+        return 0;
+    const std::uint8_t value = block->data()[index];
+    // A fresh handle sees every holder, this process's own included.
+    return (value != 0 && block->byteHeld(index)) ? value : 0;
+}
+
+TextBlockWriter::TextBlockWriter(std::unique_ptr<shm::SharedBlock> block, std::uint32_t length)
+    : m_block(std::move(block))
+    , m_length(length)
+{
+}
+
+TextBlockWriter::~TextBlockWriter()
+{
+    shm::SharedBlock::remove(kTextBlockName);
+}
+
+std::unique_ptr<TextBlockWriter> TextBlockWriter::write(std::string_view cp932Text)
+{
+    const std::size_t length = cp932Text.size() + 1;
+    if (length > kTextBlockSize)
+        return nullptr;
+    auto block = shm::SharedBlock::create(kTextBlockName, kTextBlockSize);
+    if (!block)
+        return nullptr;
+    std::memcpy(block->data(), cp932Text.data(), cp932Text.size());
+    block->data()[cp932Text.size()] = 0;
+    return std::unique_ptr<TextBlockWriter>(
+        new TextBlockWriter(std::move(block), static_cast<std::uint32_t>(length)));
+}
+
+std::optional<std::string> readTextBlock(std::uint32_t length)
+{
+    if (length == 0 || length > kTextBlockSize)
+        return std::nullopt;
+    const auto block = shm::SharedBlock::open(kTextBlockName, shm::SharedBlock::Access::ReadOnly);
+    if (!block || block->size() < length)
+        return std::nullopt;
+    std::string copy(reinterpret_cast<const char*>(block->data()), length);
+    copy.resize(std::strlen(copy.c_str()));
+    return copy;
+}
+
+} // namespace yv::blocks
