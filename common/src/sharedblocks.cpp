@@ -10,9 +10,11 @@ namespace yv::blocks {
 
 namespace {
 
-// One handle per process keeps the flag block and the locks behind its set bytes.
+// One handle per process keeps the flag block and the locks behind its set bytes. It is
+// remembered with its object name, since a test may move the process to another name space.
 std::mutex g_flagMutex;
 std::unique_ptr<shm::SharedBlock> g_flagBlock;
+std::string g_flagObject;
 
 } // namespace
 
@@ -21,6 +23,10 @@ void setFlag(std::size_t index, std::uint8_t value)
     if (index >= kFlagBlockSize)
         return;
     const std::lock_guard lock(g_flagMutex);
+    if (const std::string object = shm::objectName(kFlagBlockName); object != g_flagObject) {
+        g_flagBlock.reset();
+        g_flagObject = object;
+    }
     if (!g_flagBlock) {
         bool created = false;
         g_flagBlock = shm::SharedBlock::create(kFlagBlockName, kFlagBlockSize, &created);
