@@ -26,6 +26,8 @@ function(yv_library name kind)
   add_library(${name} ${kind} ${ARGN})
   target_link_libraries(${name} PRIVATE yv_options)
   if(kind STREQUAL "SHARED")
+    # A shared library names every library it needs: missing links fail the build, not a user.
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
     set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
   endif()
 endfunction()
