@@ -19,10 +19,12 @@ extern "C" {
 
 int PrintBox(WindowHandle owner, unsigned style, const char* format, ...)
 {
+    if (!format)
+        return yv::msgbox::show(owner, style, "");
     char buffer[kPrintBoxBuffer];
     va_list args;
     va_start(args, format);
-    const int n = std::vsnprintf(buffer, sizeof buffer, format ? format : "", args);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     std::string_view text(buffer, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1));
     // A cut text must not end inside a character.

@@ -52,7 +52,7 @@ private:
     msgbox::Presenter* m_previous;
 };
 
-// Directory of the suite's programs in the build tree (YV_BIN_DIR set by the test wiring).
+// Directory of the suite's programs in the build tree.
 std::filesystem::path binDir();
 
 } // namespace yv::testing
