@@ -41,3 +41,27 @@ function(yv_program name)
   target_link_libraries(${name} PRIVATE yv_options)
   set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
 endfunction()
+
+# yv_fuzz(NAME LIBS...): a libFuzzer target from fuzz/NAME.cpp (fuzz preset only).
+function(yv_fuzz name)
+  if(NOT YV_FUZZ)
+    return()
+  endif()
+  add_executable(${name} "${PROJECT_SOURCE_DIR}/fuzz/${name}.cpp")
+  target_link_libraries(${name} PRIVATE yv_options ${ARGN})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz"
+                                           BUILD_RPATH "${CMAKE_BINARY_DIR}/bin")
+endfunction()
+
+# yv_bench(NAME SOURCES ... LIBS ...): a Google Benchmark program run by ./bench (bench preset only).
+function(yv_bench name)
+  if(NOT YV_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE yv_options benchmark::benchmark ${B_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/benchmarks"
+                                           BUILD_RPATH "${CMAKE_BINARY_DIR}/bin")
+endfunction()
