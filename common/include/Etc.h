@@ -118,6 +118,20 @@ int PrintBox(WindowHandle owner, unsigned style, const char* format, ...)
 #endif
     ;
 
+/* Closes the engine of a direction (1 EJ, 2 JE) so that new settings take effect; the
+ * window argument is not used. */
+void ResetEngine(WindowHandle window, int direction);
+/* Stores the direction setting (0 automatic, 1 EJ, 2 JE) and tells the open boxes. */
+void PostDirectionChanged(int direction);
+
+/* A printf-style diagnostic line into the trace block, announced to a trace window
+ * ("PserverWClass") when one exists; nothing happens without one. */
+void TraceLine(const char* format, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
 /* Direction of a CP932 text: 1 EJ or 2 JE. */
 int GetDirection(const char* text);
 /* 0 when the file cannot be read, else 1 or 2. */

@@ -125,20 +125,24 @@ fs::path tempDir()
     return privateDir(fs::path(base) / ("yorvane5-" + std::to_string(::geteuid())));
 }
 
+std::string instanceTag()
+{
+    const fs::path h = home();
+    if (h.empty())
+        return {};
+    // FNV-1a of the absolute home: short, stable, and the same in every program of that home.
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const unsigned char c : fs::absolute(h).lexically_normal().string())
+        hash = (hash ^ c) * 0x100000001b3ull;
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(hash));
+    return buf;
+}
+
 std::string sharedMemoryPrefix()
 {
-    std::string instance = "0";
-    if (const fs::path h = home(); !h.empty()) {
-        // A short, stable tag (FNV-1a) of the home keeps names well under the name limit,
-        // and every program of one home computes the same one.
-        std::uint64_t hash = 0xcbf29ce484222325ull;
-        for (const unsigned char c : fs::absolute(h).lexically_normal().string())
-            hash = (hash ^ c) * 0x100000001b3ull;
-        char buf[17];
-        std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(hash));
-        instance = buf;
-    }
-    return "/yv5-" + std::to_string(::geteuid()) + "-" + instance + "-";
+    const std::string tag = instanceTag();
+    return "/yv5-" + std::to_string(::geteuid()) + "-" + (tag.empty() ? "0" : tag) + "-";
 }
 
 } // namespace yv::paths

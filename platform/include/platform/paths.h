@@ -29,6 +29,10 @@ std::filesystem::path profileDir();
 std::filesystem::path runtimeDir();  // $YORVANE_HOME/run, else $XDG_RUNTIME_DIR/yorvane5, else /tmp/yorvane5-run-<uid>
 std::filesystem::path tempDir();     // $YORVANE_HOME/tmp, else $TMPDIR or /tmp, /yorvane5-<uid>
 
+// Tag of an isolated instance: empty without YORVANE_HOME, else 16 hex digits derived from it,
+// the same in every program of that home.
+std::string instanceTag();
+
 // Prefix of every shared-memory name of this user and instance: "/yv5-<uid>-<instance>-".
 std::string sharedMemoryPrefix();
 

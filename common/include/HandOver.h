@@ -1,0 +1,38 @@
+// Handing a text to another program: find or start it, bring it to the front, and send the
+// text through the text block with a synchronous message.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace yv::handover {
+
+using WindowHandle = std::uint64_t;
+
+inline constexpr int kPolls = 20;
+inline constexpr int kPollIntervalMs = 100;
+
+// The window of `windowClass`; when there is none, starts `program` from this program's
+// directory and polls for the class every 100 ms, 20 times. Nothing when it never shows up
+// or the program file is missing.
+std::optional<WindowHandle> findOrStart(std::string_view windowClass, std::string_view program);
+
+// Sends +12, then up to 20 times waits 100 ms and sends +12 again until the window is the
+// foreground window. True when it got there.
+bool bringToFront(std::string_view windowClass, WindowHandle window);
+
+enum class Result { Delivered, TooLong, NoWindow, Failed };
+
+// Puts the text (CP932, without its NUL) into the text block and sends `message` (+8 or +9)
+// with L and `lParam`; the block is closed when the send returns. Refuses a text whose L
+// exceeds 65,536.
+Result sendText(std::string_view windowClass, std::string_view cp932Text, std::uint32_t message,
+                std::int64_t lParam);
+
+// The receiver's side, while handling the message: the text of length L (its NUL counted),
+// copied out of the block; nothing for a missing block or an impossible L.
+std::optional<std::string> receiveText(std::uint64_t length);
+
+} // namespace yv::handover

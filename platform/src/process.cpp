@@ -1,0 +1,88 @@
+// Starting the suite's programs by name from the caller's own directory.
+#include <platform/process.h>
+
+#include <platform/paths.h>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+
+namespace yv::process {
+
+std::string programFileName(std::string_view name)
+{
+    std::string file(name);
+    for (char& c : file) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (file.size() > 4 && file.ends_with(".exe"))
+        file.resize(file.size() - 4);
+    return file;
+}
+
+bool startProgram(std::string_view name, const std::vector<std::string>& arguments)
+{
+    const std::string file = programFileName(name);
+    // A bare name only: nothing outside the program directory can be reached through it.
+    if (file.empty() || file.find('/') != std::string::npos || file == "." || file == "..")
+        return false;
+    const std::filesystem::path path = paths::programDir() / file;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    QStringList args;
+    for (const std::string& a : arguments)
+        args << QString::fromStdString(a);
+    QProcess::startDetached(QString::fromStdString(path.string()), args);
+    return true;
+}
+
+std::vector<std::string> splitArguments(std::string_view line)
+{
+    std::vector<std::string> out;
+    std::string current;
+    bool inWord = false;
+    char quote = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quote == '\'') {
+            if (c == '\'')
+                quote = 0;
+            else
+                current += c;
+            continue;
+        }
+        if (c == '\\' && i + 1 < line.size() && (quote == '"' || quote == 0)) {
+            current += line[++i];
+            inWord = true;
+            continue;
+        }
+        if (quote == '"') {
+            if (c == '"')
+                quote = 0;
+            else
+                current += c;
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            inWord = true;
+        } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (inWord)
+                out.push_back(std::move(current));
+            current.clear();
+            inWord = false;
+        } else {
+            current += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        out.push_back(std::move(current));
+    return out;
+}
+
+} // namespace yv::process

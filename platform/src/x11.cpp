@@ -1,0 +1,119 @@
+// EWMH window operations over a connection of our own to the X server.
+#include <platform/x11.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include <xcb/xcb.h>
+
+namespace yv::x11 {
+
+namespace {
+
+struct Display {
+    xcb_connection_t* connection = nullptr;
+    xcb_window_t root = 0;
+    xcb_atom_t activeWindowAtom = XCB_ATOM_NONE;
+};
+
+template <typename T>
+struct FreeReply {
+    void operator()(T* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply<T>>;
+
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+// One connection per process, opened on first use; none without a display.
+Display* display()
+{
+    static std::once_flag once;
+    static Display d;
+    std::call_once(once, [] {
+        if (!std::getenv("DISPLAY"))
+            return;
+        int screenNumber = 0;
+        xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+        if (xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            return;
+        }
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+        for (int i = 0; i < screenNumber && it.rem; ++i)
+            xcb_screen_next(&it);
+        if (!it.rem) {
+            xcb_disconnect(c);
+            return;
+        }
+        d.connection = c;
+        d.root = it.data->root;
+        d.activeWindowAtom = internAtom(c, "_NET_ACTIVE_WINDOW");
+    });
+    return d.connection ? &d : nullptr;
+}
+
+} // namespace
+
+bool available()
+{
+    return display() != nullptr;
+}
+
+WindowId activeWindow()
+{
+    Display* d = display();
+    if (!d || d->activeWindowAtom == XCB_ATOM_NONE)
+        return 0;
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        d->connection, xcb_get_property(d->connection, 0, d->root, d->activeWindowAtom, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!reply || reply->type != XCB_ATOM_WINDOW || xcb_get_property_value_length(reply.get()) < 4)
+        return 0;
+    WindowId window = 0;
+    std::memcpy(&window, xcb_get_property_value(reply.get()), sizeof window);
+    return window;
+}
+
+bool windowExists(WindowId window)
+{
+    Display* d = display();
+    if (!d || window == 0)
+        return false;
+    const Reply<xcb_get_window_attributes_reply_t> reply(
+        xcb_get_window_attributes_reply(d->connection, xcb_get_window_attributes(d->connection, window), nullptr));
+    return reply != nullptr;
+}
+
+bool activateWindow(WindowId window)
+{
+    Display* d = display();
+    if (!d || !windowExists(window))
+        return false;
+    xcb_map_window(d->connection, window);
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(d->connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    if (d->activeWindowAtom != XCB_ATOM_NONE) {
+        xcb_client_message_event_t event {};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = d->activeWindowAtom;
+        event.data.data32[0] = 2;  // source: a pager, which window managers obey
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(d->connection, 0, d->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(d->connection);
+    return true;
+}
+
+} // namespace yv::x11
