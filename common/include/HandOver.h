@@ -35,4 +35,9 @@ Result sendText(std::string_view windowClass, std::string_view cp932Text, std::u
 // copied out of the block; nothing for a missing block or an impossible L.
 std::optional<std::string> receiveText(std::uint64_t length);
 
+// A window handle as programs write it into texts they pass on ("%x", lower case).
+std::string formatWindowHandle(WindowHandle window);
+// The inverse, strictly: 1 to 16 hexadecimal digits and nothing else; nothing otherwise.
+std::optional<WindowHandle> parseWindowHandle(std::string_view text);
+
 } // namespace yv::handover

@@ -8,6 +8,8 @@
 #include <platform/process.h>
 #include <platform/x11.h>
 
+#include <cstdio>
+
 
 namespace yv::handover {
 
@@ -54,6 +56,33 @@ std::optional<std::string> receiveText(std::uint64_t length)
     if (length > blocks::kTextBlockSize)
         return std::nullopt;
     return blocks::readTextBlock(static_cast<std::uint32_t>(length));
+}
+
+std::string formatWindowHandle(WindowHandle window)
+{
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(window));
+    return buf;
+}
+
+std::optional<WindowHandle> parseWindowHandle(std::string_view text)
+{
+    if (text.empty() || text.size() > 16)
+        return std::nullopt;
+    WindowHandle value = 0;
+    for (const char c : text) {
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            return std::nullopt;
+        value = (value << 4) | static_cast<WindowHandle>(digit);
+    }
+    return value;
 }
 
 } // namespace yv::handover

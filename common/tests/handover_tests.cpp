@@ -127,6 +127,21 @@ TEST_F(Messaging, DirectionChangeReachesTheOpenBoxesInOrder)
     EXPECT_EQ(order, (std::vector<std::string>{"QEL_RlyTransWClass", "QEL_RlyFileWClass", "QEL_RlyToolboxWClass"}));
 }
 
+TEST(HandOverTexts, WindowHandlesAndArguments)
+{
+    EXPECT_EQ(handover::formatWindowHandle(0x1e00007), "1e00007");
+    EXPECT_EQ(handover::parseWindowHandle("1E00007"), 0x1e00007u);
+    EXPECT_EQ(handover::parseWindowHandle("ffffffffffffffff"), 0xffffffffffffffffu);
+    for (const char* bad : {"", "0x10", "12 ", "-1", "g", "12345678901234567", "1\n"})
+        EXPECT_FALSE(handover::parseWindowHandle(bad)) << bad;
+
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(process::splitArguments(R"(  a "b c"  'd e' f\ g "h\"i" )"), (Args{"a", "b c", "d e", "f g", "h\"i"}));
+    EXPECT_EQ(process::splitArguments(R"("" x)"), (Args{"", "x"}));
+    EXPECT_EQ(process::splitArguments("\"unterminated"), Args{"unterminated"});
+    EXPECT_TRUE(process::splitArguments("   ").empty());
+}
+
 TEST_F(Messaging, ResetEngineClosesTheEngineWindow)
 {
     auto engine = startPeer({"--class", std::string(messages::kEngineJeClass)});
