@@ -112,8 +112,8 @@ int main(int argc, char** argv)
     if (!ddeService.empty()) {
         yv::dde::Server::Callbacks callbacks;
         callbacks.topics = {"SEARCH"};
-        callbacks.connect = [](const std::string& topic) { return topic == "SEARCH"; };
-        callbacks.poke = [&](const std::string&, const std::string& item, const std::string& data) {
+        callbacks.connect = [](yv::dde::ConversationId, const std::string& topic) { return topic == "SEARCH"; };
+        callbacks.poke = [&](yv::dde::ConversationId, const std::string& item, const std::string& data) {
             const std::string text(yv::dde::textOf(data));
             logLine("poke " + item + " " + hex(data));
             if (text == "busy")
@@ -130,13 +130,13 @@ int main(int argc, char** argv)
             }
             return yv::dde::Status::Ack;
         };
-        callbacks.request = [&](const std::string&, const std::string& item) -> std::optional<std::string> {
+        callbacks.request = [&](yv::dde::ConversationId, const std::string& item) -> std::optional<std::string> {
             if (item != "last")
                 return std::nullopt;
             return lastPoke;
         };
-        callbacks.adviseStart = [](const std::string&, const std::string& item) { return item == "stream"; };
-        callbacks.adviseRequest = [&](const std::string&, const std::string&) -> std::optional<std::string> {
+        callbacks.adviseStart = [](yv::dde::ConversationId, const std::string& item) { return item == "stream"; };
+        callbacks.adviseRequest = [&](yv::dde::ConversationId, const std::string&) -> std::optional<std::string> {
             return lastPoke + std::string(1, '\0');
         };
         server = yv::dde::Server::registerService(ddeService, std::move(callbacks));

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <vector>
 
 namespace yv::dde {
 
@@ -98,6 +99,7 @@ struct Server::Impl {
     QDBusMessage handle(const QDBusMessage& message);
     QDBusMessage connect(const QDBusMessage& message, const QString& topic);
     Conv* conversationOf(const QDBusMessage& message, std::uint64_t id);
+    void end(std::uint64_t id);
     void dropClient(const QString& client);
 };
 
@@ -163,9 +165,9 @@ Server::Impl::Conv* Server::Impl::conversationOf(const QDBusMessage& message, st
 QDBusMessage Server::Impl::connect(const QDBusMessage& message, const QString& topic)
 {
     const std::string topicName = topic.toStdString();
-    if (!callbacks.connect || !callbacks.connect(topicName))
-        return message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("topic refused"));
     const std::uint64_t id = nextConversation++;
+    if (!callbacks.connect || !callbacks.connect(id, topicName))
+        return message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("topic refused"));
     conversations[id] = Conv{message.service(), topicName, {}};
     watcher->addWatchedService(message.service());
     return message.createReply(QVariant::fromValue<qulonglong>(id));
@@ -197,54 +199,60 @@ QDBusMessage Server::Impl::handle(const QDBusMessage& message)
     Conv* conv = conversationOf(message, id);
     if (!conv)
         return message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("no such conversation"));
-    const std::string topic = conv->topic;
 
     if (member == QLatin1String("Disconnect") && signature == QLatin1String("t")) {
-        for (const std::string& item : conv->advised) {
-            if (callbacks.adviseStop)
-                callbacks.adviseStop(topic, item);
-        }
-        conversations.erase(id);
+        end(id);
         return message.createReply();
     }
     const std::string item = args.size() > 1 ? args[1].toString().toStdString() : std::string();
     if (member == QLatin1String("Poke") && signature == QLatin1String("tsay")) {
-        const Status status = callbacks.poke ? callbacks.poke(topic, item, bytes(args[2])) : Status::NotProcessed;
+        const Status status = callbacks.poke ? callbacks.poke(id, item, bytes(args[2])) : Status::NotProcessed;
         return message.createReply(QVariant::fromValue<uint>(encode(status)));
     }
     if (member == QLatin1String("Request") && signature == QLatin1String("ts")) {
-        const auto data = callbacks.request ? callbacks.request(topic, item) : std::nullopt;
+        const auto data = callbacks.request ? callbacks.request(id, item) : std::nullopt;
         QDBusMessage reply = message.createReply(QVariant::fromValue<uint>(encode(data ? Status::Ack : Status::NotProcessed)));
         reply << toByteArray(data.value_or(std::string()));
         return reply;
     }
     if (member == QLatin1String("AdviseStart") && signature == QLatin1String("ts")) {
-        const bool accepted = callbacks.adviseStart && callbacks.adviseStart(topic, item);
-        if (accepted)
+        const bool accepted = callbacks.adviseStart && callbacks.adviseStart(id, item);
+        if (accepted && conversations.count(id))
             conversations[id].advised.insert(item);
         return message.createReply(accepted);
     }
     if (member == QLatin1String("AdviseStop") && signature == QLatin1String("ts")) {
-        if (conversations[id].advised.erase(item) && callbacks.adviseStop)
-            callbacks.adviseStop(topic, item);
+        if (conversations.count(id) && conversations[id].advised.erase(item) && callbacks.adviseStop)
+            callbacks.adviseStop(id, item);
         return message.createReply();
     }
     return badArguments(message);
 }
 
+void Server::Impl::end(std::uint64_t id)
+{
+    const auto it = conversations.find(id);
+    if (it == conversations.end())
+        return;
+    const std::set<std::string> advised = it->second.advised;
+    conversations.erase(it);
+    for (const std::string& item : advised) {
+        if (callbacks.adviseStop)
+            callbacks.adviseStop(id, item);
+    }
+    if (callbacks.disconnect)
+        callbacks.disconnect(id);
+}
+
 void Server::Impl::dropClient(const QString& client)
 {
-    for (auto it = conversations.begin(); it != conversations.end();) {
-        if (it->second.client != client) {
-            ++it;
-            continue;
-        }
-        for (const std::string& item : it->second.advised) {
-            if (callbacks.adviseStop)
-                callbacks.adviseStop(it->second.topic, item);
-        }
-        it = conversations.erase(it);
+    std::vector<std::uint64_t> gone;
+    for (const auto& [id, conv] : conversations) {
+        if (conv.client == client)
+            gone.push_back(id);
     }
+    for (const std::uint64_t id : gone)
+        end(id);
     watcher->removeWatchedService(client);
 }
 
@@ -290,10 +298,12 @@ std::unique_ptr<Server> Server::registerService(std::string_view service, Callba
 int Server::postAdvise(std::string_view topic, std::string_view item)
 {
     int sent = 0;
-    for (const auto& [id, conv] : d->conversations) {
+    // A copy: the callback may end conversations.
+    const auto conversations = d->conversations;
+    for (const auto& [id, conv] : conversations) {
         if (conv.topic != topic || !conv.advised.count(std::string(item)))
             continue;
-        const auto data = d->callbacks.adviseRequest ? d->callbacks.adviseRequest(conv.topic, std::string(item))
+        const auto data = d->callbacks.adviseRequest ? d->callbacks.adviseRequest(id, std::string(item))
                                                      : std::nullopt;
         if (!data)
             continue;
@@ -305,6 +315,12 @@ int Server::postAdvise(std::string_view topic, std::string_view item)
             ++sent;
     }
     return sent;
+}
+
+std::string Server::topicOf(ConversationId conversation) const
+{
+    const auto it = d->conversations.find(conversation);
+    return it == d->conversations.end() ? std::string() : it->second.topic;
 }
 
 int Server::conversationCount() const

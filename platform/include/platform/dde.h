@@ -27,18 +27,24 @@ struct ServiceTopic {
 // The text of CF_TEXT data: up to its first NUL.
 std::string_view textOf(std::string_view data);
 
+using ConversationId = std::uint64_t;
+
 // The server side. Callbacks run on the thread that registered the service, from its event
 // loop; a callback left empty refuses (connect, advise) or does not process (poke, request).
+// Each names the conversation, so that a server can keep per-conversation state.
 class Server final {
 public:
     struct Callbacks {
-        std::function<bool(const std::string& topic)> connect;
-        std::function<Status(const std::string& topic, const std::string& item, const std::string& data)> poke;
-        std::function<std::optional<std::string>(const std::string& topic, const std::string& item)> request;
-        std::function<bool(const std::string& topic, const std::string& item)> adviseStart;
-        std::function<void(const std::string& topic, const std::string& item)> adviseStop;
-        // The current data of an advised item, asked by postAdvise.
-        std::function<std::optional<std::string>(const std::string& topic, const std::string& item)> adviseRequest;
+        std::function<bool(ConversationId, const std::string& topic)> connect;
+        // The conversation ended (the client disconnected or left the bus).
+        std::function<void(ConversationId)> disconnect;
+        std::function<Status(ConversationId, const std::string& item, const std::string& data)> poke;
+        std::function<std::optional<std::string>(ConversationId, const std::string& item)> request;
+        std::function<bool(ConversationId, const std::string& item)> adviseStart;
+        std::function<void(ConversationId, const std::string& item)> adviseStop;
+        // The data of an advised item for one conversation, asked by postAdvise; nothing
+        // skips that conversation.
+        std::function<std::optional<std::string>(ConversationId, const std::string& item)> adviseRequest;
         // The topics offered to wildcard connects.
         std::vector<std::string> topics;
     };
@@ -49,8 +55,10 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // Sends the item's current data to every conversation advising it; returns how many.
+    // Sends the item's data to every conversation on the topic advising it; returns how many.
     int postAdvise(std::string_view topic, std::string_view item);
+    // The topic of an open conversation ("" when there is none).
+    std::string topicOf(ConversationId conversation) const;
     // Open conversations (for tests and diagnostics).
     int conversationCount() const;
 
