@@ -1,0 +1,7 @@
+// The dictionary viewer lexdisc.
+#include "commandline.h"
+
+int main(int argc, char** argv)
+{
+    return yv::lexdisc::runCommandLine(argc, argv);
+}
