@@ -124,6 +124,19 @@ void ResetEngine(WindowHandle window, int direction);
 /* Stores the direction setting (0 automatic, 1 EJ, 2 JE) and tells the open boxes. */
 void PostDirectionChanged(int direction);
 
+/* Translates a text (or HTML) file into `dst` through the engine link while serving the
+ * caller's events; posts WM_USER+4 with the progress percentage to `notify`. Direction 0 is
+ * detected from the file. Returns the direction used, or -1. */
+int CnvTxt(WindowHandle notify, const char* src, const char* dst, int direction);
+void CnvTxt_stop(void);
+int CnvHtm(WindowHandle notify, const char* src, const char* dst, int direction);
+void CnvHtm_stop(void);
+
+/* The address the web browser shows, into `out` (at most GETURL_MAX bytes with the NUL);
+ * 1 when a reply was copied, 0 otherwise. */
+#define GETURL_MAX 2048
+int GetURL(void* unused, char* out);
+
 /* A printf-style diagnostic line into the trace block, announced to a trace window
  * ("PserverWClass") when one exists; nothing happens without one. */
 void TraceLine(const char* format, ...)

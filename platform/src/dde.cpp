@@ -72,6 +72,11 @@ QByteArray toByteArray(std::string_view s)
 
 } // namespace
 
+bool available()
+{
+    return connection().isConnected();
+}
+
 std::string_view textOf(std::string_view data)
 {
     return data.substr(0, data.find('\0'));
@@ -346,6 +351,8 @@ namespace {
 std::mutex g_clientMutex;
 std::map<std::pair<QString, std::uint64_t>, Conversation::Impl*> g_conversations;
 
+using AdviseHandler = Conversation::AdviseHandler;
+
 class ClientObject final : public QDBusVirtualObject {
 public:
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& conn) override
@@ -367,8 +374,10 @@ public:
         dispatchQueued(impl->context.get(), message, conn, [impl, alive, item, data, message] {
             bool ack = false;
             if (alive) {
-                const auto handler = impl->advise.find(item);
-                ack = handler != impl->advise.end() && handler->second && handler->second(item, data);
+                // A copy: the handler may end the conversation (and so itself) while it runs.
+                const auto found = impl->advise.find(item);
+                const AdviseHandler handler = found != impl->advise.end() ? found->second : AdviseHandler();
+                ack = handler && handler(item, data);
             }
             return message.createReply(ack);
         });

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,16 @@ fs::path programDir()
     return ec ? fs::current_path(ec) : exe.parent_path();
 }
 
+fs::path moduleDir(const void* address)
+{
+    Dl_info info {};
+    if (::dladdr(address, &info) == 0 || !info.dli_fname)
+        return programDir();
+    std::error_code ec;
+    const fs::path file = fs::canonical(info.dli_fname, ec);
+    return ec ? programDir() : file.parent_path();
+}
+
 fs::path machineDir()
 {
     if (const std::string dir = env("YORVANE_MACHINE_DIR"); !dir.empty())
@@ -57,6 +68,17 @@ fs::path userConfigDir()
     if (const std::string xdg = env("XDG_CONFIG_HOME"); !xdg.empty() && fs::path(xdg).is_absolute())
         return fs::path(xdg) / "yorvane5";
     return userHome() / ".config" / "yorvane5";
+}
+
+fs::path userCacheDir()
+{
+    if (const std::string dir = env("YORVANE_CACHE_DIR"); !dir.empty())
+        return dir;
+    if (const fs::path h = home(); !h.empty())
+        return h / "cache";
+    if (const std::string xdg = env("XDG_CACHE_HOME"); !xdg.empty() && fs::path(xdg).is_absolute())
+        return fs::path(xdg) / "yorvane5";
+    return userHome() / ".cache" / "yorvane5";
 }
 
 fs::path userHiveFile()

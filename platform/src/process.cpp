@@ -25,11 +25,17 @@ std::string programFileName(std::string_view name)
 
 bool startProgram(std::string_view name, const std::vector<std::string>& arguments)
 {
+    return startProgramIn(paths::programDir(), name, arguments);
+}
+
+bool startProgramIn(const std::filesystem::path& directory, std::string_view name,
+                    const std::vector<std::string>& arguments)
+{
     const std::string file = programFileName(name);
     // A bare name only: nothing outside the program directory can be reached through it.
     if (file.empty() || file.find('/') != std::string::npos || file == "." || file == "..")
         return false;
-    const std::filesystem::path path = paths::programDir() / file;
+    const std::filesystem::path path = directory / file;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return false;

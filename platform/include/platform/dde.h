@@ -24,6 +24,9 @@ struct ServiceTopic {
     std::string topic;
 };
 
+// Whether this process can take part in exchanges (the session bus is reachable).
+bool available();
+
 // The text of CF_TEXT data: up to its first NUL.
 std::string_view textOf(std::string_view data);
 

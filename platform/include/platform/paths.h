@@ -11,12 +11,18 @@ namespace yv::paths {
 
 // Directory of the running program (/proc/self/exe).
 std::filesystem::path programDir();
+// Directory of the module (program or shared library) that holds `address`.
+std::filesystem::path moduleDir(const void* address);
 
 // Machine data: YORVANE_MACHINE_DIR, else $YORVANE_HOME/machine, else <programDir>/../machine.
 std::filesystem::path machineDir();
 // Per-user configuration: $YORVANE_HOME/config, else $XDG_CONFIG_HOME/yorvane5, else
 // ~/.config/yorvane5.
 std::filesystem::path userConfigDir();
+
+// Derived data that can be rebuilt: YORVANE_CACHE_DIR, else $YORVANE_HOME/cache, else
+// $XDG_CACHE_HOME/yorvane5, else ~/.cache/yorvane5.
+std::filesystem::path userCacheDir();
 
 std::filesystem::path userHiveFile();     // HKEY_CURRENT_USER
 std::filesystem::path classesHiveFile();  // HKEY_CLASSES_ROOT (per user, like user-level registration)

@@ -1,6 +1,7 @@
 // Starting the suite's programs by name from the caller's own directory.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,9 @@ std::string programFileName(std::string_view name);
 // a session of its own). False only when no such file exists there; a start that fails
 // otherwise still counts as started, since the caller cannot tell the difference either.
 bool startProgram(std::string_view name, const std::vector<std::string>& arguments = {});
+// The same from another directory (a library starts programs from its own).
+bool startProgramIn(const std::filesystem::path& directory, std::string_view name,
+                    const std::vector<std::string>& arguments = {});
 
 // Splits a command-line tail as a shell would: blanks separate, quotes group, a backslash
 // escapes the next character inside double quotes and outside quotes.

@@ -1,0 +1,306 @@
+// The engine contract from the caller's side: the link starts the engine program, result
+// blocks and their offsets, stops, dictionaries, and the file translation of Etc.
+#include <EngineLink.h>
+#include <Etc.h>
+#include <Messages.h>
+#include <engine/translator.h>
+#include <SharedBlocks.h>
+
+#include <platform/bus.h>
+#include <platform/codec.h>
+#include <platform/x11.h>
+#include <testhome.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <dlfcn.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace yv;
+
+struct Collected {
+    std::vector<std::string> results;
+    bool ended = false;
+};
+
+int collect(const char* result, void* context)
+{
+    auto* c = static_cast<Collected*>(context);
+    c->results.emplace_back(result);
+    c->ended = c->ended || c->results.back() == "$$$" || c->results.back() == "end";
+    return 0;
+}
+
+// Serves events until `done` or the time-out.
+template <typename Done>
+bool serveUntil(Done done, int ms = 30000)
+{
+    const auto start = std::chrono::steady_clock::now();
+    while (!done()) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
+            return false;
+        bus::waitServingEvents(10);
+    }
+    return true;
+}
+
+std::vector<std::string> split(const std::string& s, char sep)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (;;) {
+        const auto at = s.find(sep, start);
+        out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos)
+            return out;
+        start = at + 1;
+    }
+}
+
+std::string readFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class EngineContract : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "enginelink_tests";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication app(argc, argv);
+        // What the engine derives from its dictionary is shared by the tests' engines.
+        ::setenv("YORVANE_CACHE_DIR", ENGINE_CACHE_DIR, 1);
+        // Engines show real windows (their registration dialog) when there is a display.
+        if (std::getenv("DISPLAY"))
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+
+    void SetUp() override
+    {
+        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
+        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+    }
+
+    void TearDown() override
+    {
+        for (const auto windowClass : {messages::kEngineEjClass, messages::kEngineJeClass}) {
+            bus::postMessage(windowClass, messages::kWmClose, 0, 0);
+            serveUntil([&] { return !bus::findWindow(windowClass); }, 5000);
+        }
+        blocks::setFlag(blocks::EngineBusy, 0);
+    }
+
+    // Runs a whole text through a link and checks the block format against the sent bytes.
+    std::vector<std::string> translate(CEngineLink& link, const std::string& cp932)
+    {
+        Collected c;
+        link.Init(nullptr);
+        link.SetCallback(collect, &c);
+        EXPECT_EQ(link.TransStartSTR3(cp932.c_str()), 1);
+        EXPECT_TRUE(serveUntil([&] { return c.ended; }));
+        link.DC_TransSTR3();
+        EXPECT_FALSE(c.results.empty());
+        if (c.results.empty())
+            return {};
+        EXPECT_EQ(c.results.back(), "$$$");
+        for (std::size_t i = 0; i + 1 < c.results.size(); ++i) {
+            const std::string& r = c.results[i];
+            if (r.rfind("$$$", 0) != 0) {
+                EXPECT_EQ(r.back(), '\n') << "neither a block nor an untranslatable sentence: " << r;
+                continue;
+            }
+            const auto lines = split(r, '\n');
+            for (std::size_t l = 1; l < lines.size(); ++l) {
+                if (lines[l].empty())
+                    continue;
+                const auto fields = split(lines[l], '\t');
+                EXPECT_EQ(fields.size(), 5u) << lines[l];
+                if (fields.size() != 5)
+                    continue;
+                const long offset = std::stol(fields[3]);
+                const long length = std::stol(fields[4]);
+                if (offset < 0 || length < 0)
+                    continue;
+                EXPECT_LE(static_cast<std::size_t>(offset + length), cp932.size()) << lines[l];
+                if (static_cast<std::size_t>(offset + length) > cp932.size())
+                    continue;
+                EXPECT_EQ(cp932.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)), fields[2])
+                    << "offset and length must cover the source text: " << codec::cp932ToUtf8(lines[l]);
+            }
+        }
+        return c.results;
+    }
+
+    yv::testing::TestHome home;
+};
+
+TEST_F(EngineContract, EnglishToJapaneseBlocksCoverTheSentBytes)
+{
+    CEngineLink_EJ link;
+    const auto results = translate(link, "This is a pen.\r\nThe children read three books yesterday.\nGood morning!");
+    EXPECT_GE(results.size(), 3u);
+    EXPECT_TRUE(bus::findWindow(messages::kEngineEjClass));
+}
+
+TEST_F(EngineContract, JapaneseToEnglishBlocksCoverTheSentBytes)
+{
+    CEngineLink_JE link;
+    const std::string text = codec::utf8ToCp932("私は学校へ行きます。\r\n今日は天気がいいです。ｶﾀｶﾅも①読む。");
+    const auto results = translate(link, text);
+    EXPECT_GE(results.size(), 3u);
+}
+
+TEST_F(EngineContract, NothingTranslatableComesBackAsTheSourceLine)
+{
+    CEngineLink_EJ link;
+    const auto results = translate(link, "@@@@ #### %%%%.");
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0], "@@@@ #### %%%%.\n");
+}
+
+TEST_F(EngineContract, StoppedRunStillEndsWithTheEndMark)
+{
+    CEngineLink_EJ link;
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "The quick brown fox jumps over the lazy dog number " + std::to_string(i) + ".\n";
+    Collected c;
+    link.SetCallback(collect, &c);
+    ASSERT_EQ(link.TransStartSTR3(text.c_str()), 1);
+    ASSERT_TRUE(serveUntil([&] { return !c.results.empty(); }));
+    link.TransStop();
+    ASSERT_TRUE(serveUntil([&] { return c.ended; }));
+    EXPECT_EQ(c.results.back(), "$$$");
+    EXPECT_LT(c.results.size(), 3001u);
+}
+
+TEST_F(EngineContract, CloseEndsTheEngine)
+{
+    CEngineLink_JE link;
+    translate(link, codec::utf8ToCp932("本"));
+    ASSERT_TRUE(bus::findWindow(messages::kEngineJeClass));
+    ResetEngine(0, 2);
+    EXPECT_TRUE(serveUntil([] { return !bus::findWindow(messages::kEngineJeClass); }, 5000));
+}
+
+TEST_F(EngineContract, UserDictionaryRoundTrip)
+{
+    CEngineLink_EJ link;
+    const std::string dic = (home.dir() / "dics" / "ejudic").string();
+    fs::create_directories(home.dir() / "dics");
+    EXPECT_EQ(link.DicInit(""), 0);
+    ASSERT_EQ(link.DicInit(dic.c_str()), 1);
+    EXPECT_TRUE(fs::exists(dic + ".dic"));
+    EXPECT_TRUE(fs::exists(dic + ".idx"));
+    EXPECT_EQ(link.DicEdit("zorblax", ""), 0);
+
+    if (x11::available() && std::system("command -v xdotool >/dev/null") == 0) {
+        // The registration runs in the engine's own dialog: fill it in as a user would (the
+        // headword comes filled in, the focus waits in the translation field).
+        ASSERT_EQ(link.DicEdit("zorblax", dic.c_str()), 1);
+        ASSERT_EQ(std::system("xdotool search --sync --limit 1 --name '単語登録' windowactivate --sync "
+                              "type --delay 5 zoru >/dev/null 2>&1"), 0);
+        ASSERT_EQ(std::system("xdotool key --delay 20 Return"), 0);
+    } else {
+        ASSERT_TRUE(engine::userdic::add(dic, {"zorblax", "zoru", codec::utf8ToCp932("名詞")}));
+    }
+    ASSERT_TRUE(serveUntil([&] {
+        const auto entries = engine::userdic::read(dic);
+        return entries && !entries->empty();
+    }, 10000));
+
+    // The engine reads its dictionaries at start: point DIC1 at ours and restart it.
+    SetRegStr_Engine(HKEY_CURRENT_USER, "RELAYER/EJ", "DIC1", dic.c_str(), 1);
+    ResetEngine(0, 1);
+    serveUntil([] { return !bus::findWindow(messages::kEngineEjClass); }, 5000);
+    Collected c;
+    link.SetCallback(collect, &c);
+    ASSERT_EQ(link.DicRead("zorblax", "0"), 1);
+    ASSERT_TRUE(serveUntil([&] { return !c.results.empty(); }));
+    link.DC_DicRead();
+    const std::string lookUp = c.results.front();
+    EXPECT_EQ(lookUp.rfind("[", 0), 0u) << lookUp;
+    EXPECT_NE(lookUp.find("[" + dic), std::string::npos) << codec::cp932ToUtf8(lookUp);
+    EXPECT_NE(lookUp.find("zoru"), std::string::npos) << codec::cp932ToUtf8(lookUp);
+}
+
+TEST_F(EngineContract, FileTranslationOfEtc)
+{
+    // A missing file with a direction to detect: -1, and no engine is started.
+    EXPECT_EQ(CnvTxt(0, (home.dir() / "missing.txt").c_str(), (home.dir() / "out.txt").c_str(), 0), -1);
+    EXPECT_FALSE(bus::findWindow(messages::kEngineEjClass));
+
+    const fs::path text = home.dir() / "in.txt";
+    home.writeFile("in.txt", "Hello world.\nThank you very much.\n");
+    const fs::path out = home.dir() / "out.txt";
+    EXPECT_EQ(CnvTxt(0, text.c_str(), out.c_str(), 0), 1);
+    EXPECT_TRUE(fs::exists(out));
+    EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 1);  // the caller clears it
+    blocks::setFlag(blocks::EngineBusy, 0);
+
+    // A frame set goes English to Japanese and reports -1.
+    home.writeFile("frames.html", "<html><frameset cols=\"50%,50%\"><frame src=\"a.html\"></frameset>"
+                                  "<noframes>Good morning.</noframes></html>\n");
+    const fs::path htmlOut = home.dir() / "frames-out.html";
+    EXPECT_EQ(CnvHtm(0, (home.dir() / "frames.html").c_str(), htmlOut.c_str(), 0), -1);
+    EXPECT_NE(readFile(htmlOut).find("<frameset"), std::string::npos);
+}
+
+TEST_F(EngineContract, StopDuringAFileJobEndsIt)
+{
+    std::string big;
+    for (int i = 0; i < 4000; ++i)
+        big += "This sentence number " + std::to_string(i) + " is here to keep the engine busy.\n";
+    home.writeFile("big.txt", big);
+    // The first progress message asks for the stop; the job still ends with "end".
+    struct Notify {
+        std::unique_ptr<bus::WindowEndpoint> endpoint;
+        int progress = 0;
+    } notify;
+    notify.endpoint = bus::WindowEndpoint::registerWindow("QEL_RlyTestNotifyWClass", 0,
+        [&](std::uint32_t message, std::uint64_t, std::int64_t) -> std::int64_t {
+            if (message == messages::kProgress && ++notify.progress == 1)
+                CnvTxt_stop();
+            return 0;
+        });
+    ASSERT_TRUE(notify.endpoint);
+    const fs::path out = home.dir() / "big-out.txt";
+    EXPECT_EQ(CnvTxt(notify.endpoint->handle(), (home.dir() / "big.txt").c_str(), out.c_str(), 1), 1);
+    EXPECT_GE(notify.progress, 1);
+}
+
+TEST(Kanaconv, WritesACp932Copy)
+{
+    yv::testing::TestHome home;
+    const std::string utf8 = "日本語のテキスト\n";
+    home.writeFile("eucjp.txt", codec::fromUtf8(utf8, codec::TextEncoding::EucJp));
+    home.writeFile("utf8.txt", utf8);
+    void* handle = ::dlopen(KANACONV, RTLD_NOW);
+    ASSERT_TRUE(handle);
+    auto convert = reinterpret_cast<int (*)(const char*, const char*)>(::dlsym(handle, "JisEucToSjis"));
+    ASSERT_TRUE(convert);
+    for (const char* name : {"eucjp.txt", "utf8.txt"}) {
+        const fs::path out = home.dir() / (std::string(name) + ".sjis");
+        EXPECT_EQ(convert((home.dir() / name).c_str(), out.c_str()), 1);
+        EXPECT_EQ(readFile(out), codec::utf8ToCp932(utf8));
+    }
+    EXPECT_EQ(convert((home.dir() / "missing").c_str(), (home.dir() / "x").c_str()), 0);
+    EXPECT_FALSE(fs::exists(home.dir() / "x"));
+    ::dlclose(handle);
+}
+
+} // namespace
