@@ -20,3 +20,17 @@ add_custom_command(
   COMMENT "Writing the machine settings hive"
   VERBATIM)
 add_custom_target(machinedata ALL DEPENDS "${stamp}")
+
+# Empty user-dictionary templates in the engines' directories, copied to a user's data folder
+# on first run.
+if(TARGET ejquarto AND TARGET jequarto)
+  set(templates "${YV_MACHINE_DIR}/engine/ej/ejudic.dic" "${YV_MACHINE_DIR}/engine/je/jeudic.dic")
+  add_custom_command(
+    OUTPUT ${templates}
+    COMMAND ejquarto --init-dictionary "${YV_MACHINE_DIR}/engine/ej/ejudic"
+    COMMAND jequarto --init-dictionary "${YV_MACHINE_DIR}/engine/je/jeudic"
+    DEPENDS ejquarto jequarto
+    COMMENT "Writing the empty user-dictionary templates"
+    VERBATIM)
+  add_custom_target(dictionarytemplates ALL DEPENDS ${templates})
+endif()

@@ -9,6 +9,8 @@
 #include <platform/codec.h>
 #include <platform/qtmessagebox.h>
 
+#include <engine/translator.h>
+
 #include <QApplication>
 
 #include <cstdio>
@@ -31,8 +33,9 @@ int usage(int status)
                  "usage: %s                     serve the suite (window class %s)\n"
                  "       %s --translate [FILE]  print the result blocks of a text (file or standard input;\n"
                  "                              UTF-8 or CP932 in, UTF-8 out)\n"
-                 "       %s --lookup WORD       print the dictionary entries of a word\n",
-                 kProgram, YV_ENGINE_DIRECTION == 1 ? "HINGE/EJ" : "HINGE/JE", kProgram, kProgram);
+                 "       %s --lookup WORD       print the dictionary entries of a word\n"
+                 "       %s --init-dictionary PATH  create an empty user dictionary (PATH.dic, PATH.idx)\n",
+                 kProgram, YV_ENGINE_DIRECTION == 1 ? "HINGE/EJ" : "HINGE/JE", kProgram, kProgram, kProgram);
     return status;
 }
 
@@ -78,6 +81,12 @@ int main(int argc, char** argv)
             return commandLine(command, argc == 3 ? argv[2] : "", argc == 3);
         if (command == "--lookup" && argc == 3)
             return commandLine(command, argv[2], true);
+        if (command == "--init-dictionary" && argc == 3) {
+            if (engine::userdic::create(argv[2]))
+                return 0;
+            std::fprintf(stderr, "%s: cannot create the user dictionary %s\n", kProgram, argv[2]);
+            return 2;
+        }
         return usage(1);
     }
 
