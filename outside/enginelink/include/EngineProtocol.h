@@ -2,12 +2,14 @@
 // service with its topics and item. Data is CP932 text with its NUL, or UTF-8 paths.
 #pragma once
 
+#include "Messages.h"
+
 #include <string_view>
 
 namespace yv::engineprotocol {
 
-inline constexpr std::string_view kWindowClassEJ = "HINGE/EJ";
-inline constexpr std::string_view kWindowClassJE = "HINGE/JE";
+inline constexpr std::string_view kWindowClassEJ = messages::kEngineEjClass;
+inline constexpr std::string_view kWindowClassJE = messages::kEngineJeClass;
 inline constexpr std::string_view kProgramEJ = "ejquarto.exe";
 inline constexpr std::string_view kProgramJE = "jequarto.exe";
 inline constexpr std::string_view kServiceEJ = "jTamsel/EJ";
