@@ -12,6 +12,10 @@ namespace yv::files {
 // keeps the previous file intact. `mode` applies to the new file.
 bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode = 0644);
 
+// Creates a new file (never replacing one, nor following a link) with the bytes, flushed;
+// on failure nothing is left behind.
+bool writeNew(const std::filesystem::path& path, std::string_view bytes, unsigned mode = 0644);
+
 // The whole file, or nothing when it cannot be read; `limit` refuses larger files.
 std::optional<std::string> readWhole(const std::filesystem::path& path,
                                      std::size_t limit = std::string::npos);

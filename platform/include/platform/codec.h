@@ -57,6 +57,9 @@ std::string toUtf8(std::string_view bytes, TextEncoding encoding);
 // unmappable characters become "〓" (or "?" where the target has no "〓").
 std::string fromUtf8(std::string_view utf8, TextEncoding encoding);
 
+// Appends one code point as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // Convenience for text that enters the document model: any detected encoding to CP932.
 std::string toCp932(std::string_view bytes, TextEncoding encoding);
 

@@ -1,0 +1,220 @@
+// Turning index hits into the result text, the document rows and the counts.
+#include <examplestore/search.h>
+
+#include <exampleindex/sampletext.h>
+
+#include <platform/codec.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+namespace yv::examplestore {
+
+namespace fs = std::filesystem;
+namespace ix = exampleindex;
+
+namespace {
+
+constexpr std::string_view kOpenMark = "\x81\x79";   // 【
+constexpr std::string_view kCloseMark = "\x81\x7A";  // 】
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::string_view fileNameOf(std::string_view path)
+{
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// Where each document file lies now: documents move between folders after being indexed.
+class DocumentLocator final {
+public:
+    explicit DocumentLocator(const fs::path& dataDir)
+    {
+        std::vector<fs::path> dirs;
+        std::error_code ec;
+        for (fs::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (!name.starts_with(".") && name.starts_with("fd") && it->is_directory(ec))
+                dirs.push_back(it->path());
+        }
+        std::sort(dirs.begin(), dirs.end());
+        for (const auto& dir : dirs) {
+            const int folder = DocumentRef{0, dir.filename().string().substr(2)}.number();
+            for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+                const std::string name = it->path().filename().string();
+                if (name.size() > 4 && ix::foldCase(name.substr(name.size() - 4)) == ".sam")
+                    m_files.emplace(ix::foldCase(name), DocumentRef{folder, name});
+            }
+        }
+    }
+
+    const DocumentRef* find(std::string_view fileName) const
+    {
+        const auto it = m_files.find(ix::foldCase(fileName));
+        return it == m_files.end() ? nullptr : &it->second;
+    }
+
+private:
+    std::map<std::string, DocumentRef> m_files;
+};
+
+class HitPresenter final {
+public:
+    HitPresenter(const SampleStore& store, std::string_view key, bool markKey, SearchResult& result)
+        : m_store(store)
+        , m_key(key)
+        , m_markKey(markKey)
+        , m_result(result)
+    {
+    }
+
+    // False when the search has to stop; the result's status then says why.
+    bool present(int index, const ix::IndexHandle& handle, ix::Posting hit)
+    {
+        const int id = ix::documentOf(hit);
+        const auto line = static_cast<std::size_t>(ix::lineOf(hit));
+        const auto at = std::make_tuple(index, id, line);
+        if (m_previous == at)
+            return true;
+        m_previous = at;
+        if (!loadDocument(index, handle, id))
+            return false;
+        const auto& lines = m_lines;
+        // The file changed since it was indexed: nothing to show for this line.
+        if (line >= lines.size())
+            return true;
+        ++m_result.exampleCount;
+
+        std::string piece = m_result.text.empty() ? std::string() : std::string(kLineEnd);
+        auto append = [&](const std::string& text) {
+            piece += m_markKey ? addMarks(text, m_key) : text;
+            piece += kLineEnd;
+        };
+        if (line > 0 && !ix::isBlankLine(lines[line - 1])) {
+            append(lines[line - 1]);
+            append(lines[line]);
+        } else {
+            append(lines[line]);
+            if (line + 1 < lines.size())
+                append(lines[line + 1]);
+        }
+        if (m_result.text.size() + piece.size() > kMaxResultTextBytes) {
+            m_result.status = SearchStatus::TooManyHits;
+            return false;
+        }
+        m_result.text += piece;
+
+        if (m_listed.insert({index, id}).second) {
+            const NodeId folder = m_store.tree().findByNumber(m_document.folder);
+            m_result.rows.push_back({codec::cp932ToUtf8(lines.front()),
+                                     folder == kNoNode ? std::string() : m_store.tree().node(folder).name,
+                                     documentRef(m_document.folder, m_document.number())});
+            ++m_result.documentCount;
+        }
+        return true;
+    }
+
+private:
+    bool loadDocument(int index, const ix::IndexHandle& handle, int id)
+    {
+        if (m_loaded == std::make_pair(index, id))
+            return true;
+        if (!m_locator)
+            m_locator.emplace(m_store.dataDir());
+        const DocumentRef* document = m_locator->find(fileNameOf(handle.documentPath(id)));
+        std::FILE* file = document ? std::fopen(m_store.documentPath(*document).c_str(), "rb") : nullptr;
+        if (!file) {
+            m_result.status = SearchStatus::DocumentMissing;
+            return false;
+        }
+        m_document = *document;
+        m_lines.clear();
+        ix::SampleLineReader reader(file);
+        for (std::string line; reader.next(line);)
+            m_lines.push_back(line);
+        std::fclose(file);
+        m_loaded = {index, id};
+        return true;
+    }
+
+    const SampleStore& m_store;
+    std::string_view m_key;
+    bool m_markKey;
+    SearchResult& m_result;
+    std::optional<DocumentLocator> m_locator;
+    std::optional<std::tuple<int, int, std::size_t>> m_previous;
+    std::pair<int, int> m_loaded{-1, -1};
+    DocumentRef m_document;
+    std::vector<std::string> m_lines;
+    // Both phases and both indexes can reach a document again; it is listed once.
+    std::set<std::pair<int, int>> m_listed;
+};
+
+} // namespace
+
+SearchResult searchExamples(const SampleStore& store, std::string_view key, bool markKey,
+                            const ix::ProgressFn& progress)
+{
+    SearchResult result;
+    ix::OpenResult indexes[2] = {store.openIndex(IndexKind::Shipped, ix::Access::Read),
+                                 store.openIndex(IndexKind::User, ix::Access::Read)};
+    if (!indexes[0].handle)
+        return result;
+    result.status = SearchStatus::Complete;
+    HitPresenter presenter(store, key, markKey, result);
+    if (progress)
+        progress(0);
+    unsigned hits = 0;
+    bool going = true;
+    for (int i = 0; i < 2 && going; ++i) {
+        if (!indexes[i].handle)
+            continue;
+        ix::IndexHandle& handle = *indexes[i].handle;
+        for (auto hit = ix::FirstHit(handle, key); hit && going; hit = ix::NextHit(handle)) {
+            if (progress)
+                progress(static_cast<int>(++hits % 100));
+            going = presenter.present(i, handle, *hit);
+        }
+    }
+    return result;
+}
+
+std::string addMarks(std::string_view text, std::string_view key)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (ix::matchesFoldedAt(text, i, key)) {
+            out.append(kOpenMark).append(text.substr(i, key.size())).append(kCloseMark);
+            i += key.size();
+            continue;
+        }
+        const std::size_t length = ix::characterAt(text, i).length;
+        out.append(text.substr(i, length));
+        i += length;
+    }
+    return out;
+}
+
+std::string removeMarks(std::string_view text, std::string_view key)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t inner = i + kOpenMark.size();
+        if (!key.empty() && text.substr(i, kOpenMark.size()) == kOpenMark && ix::matchesFoldedAt(text, inner, key)
+            && text.substr(inner + key.size(), kCloseMark.size()) == kCloseMark) {
+            out.append(text.substr(inner, key.size()));
+            i = inner + key.size() + kCloseMark.size();
+            continue;
+        }
+        const std::size_t length = ix::characterAt(text, i).length;
+        out.append(text.substr(i, length));
+        i += length;
+    }
+    return out;
+}
+
+} // namespace yv::examplestore
