@@ -1,0 +1,674 @@
+// The editor's main window and its commands.
+#include "mainwindow.h"
+
+#include "busyindicator.h"
+
+#include <EngineLink.h>
+#include <Etc.h>
+#include <HandOver.h>
+#include <Messages.h>
+#include <SharedBlocks.h>
+#include <editorcore/messages.h>
+#include <editorcore/placement.h>
+#include <editorcore/pairblock.h>
+#include <platform/bus.h>
+#include <platform/codec.h>
+#include <platform/x11.h>
+#include <platform/messagebox.h>
+#include <platform/qtwindow.h>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <limits>
+#include <string>
+
+namespace yv::trans {
+
+namespace {
+
+constexpr const char* kRecentKey = "翻訳BOX\\Recent File List";
+constexpr std::size_t kRecentPathBytes = 4096;
+constexpr const char* kSaveDocumentPrompt = "ﾄﾞｷｭﾒﾝﾄを保存しますか？";
+constexpr const char* kDirectionKey = "翻訳方向";
+constexpr int kDirectionCount = 3;
+constexpr int kCommandStateIntervalMs = 500;
+
+QString q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+std::filesystem::path toPath(const QString& file) { return std::filesystem::path(file.toStdString()); }
+
+int readDword(const char* name, int def)
+{
+    return static_cast<int>(GetRegDWORD(0, kSettingsKey, name, static_cast<std::uint32_t>(def)));
+}
+
+void writeDword(const char* name, int value)
+{
+    SetRegDWORD(HKEY_CURRENT_USER, kSettingsKey, name, static_cast<std::uint32_t>(value));
+}
+
+std::string recentName(int index) { return "File" + std::to_string(index + 1); }
+
+std::vector<std::string> readRecentFiles()
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < kRecentFiles; ++i) {
+        std::string buffer(kRecentPathBytes, '\0');
+        GetRegStr(0, kRecentKey, recentName(i).c_str(), buffer.data(), kRecentPathBytes, "");
+        buffer.resize(buffer.find('\0'));
+        if (!buffer.empty())
+            files.push_back(buffer);
+    }
+    return files;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame()
+    : m_font(std::make_unique<QtFontMetrics>(paneFont())),
+      m_doc(std::make_unique<editor::TransDoc>(*m_font, *m_font)),
+      m_flow(std::make_unique<editor::TranslateFlow>(*m_doc, static_cast<editor::TranslateHost&>(*this)))
+{
+    openDialog = [this] { return runOpenDialog(); };
+    saveAsDialog = [this] { return runSaveAsDialog(); };
+    m_doc->onPathSet = [this](const std::filesystem::path& file) { addRecentFile(file); };
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_sourceView = new CTransView(m_doc->source(), *m_font, m_splitter);
+    m_translationView = new CTransView(m_doc->translation(), *m_font, m_splitter);
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
+    m_activeView = m_sourceView;
+    for (CTransView* view : {m_sourceView, m_translationView}) {
+        CTransView* other = view == m_sourceView ? m_translationView : m_sourceView;
+        const editor::Side side = view == m_sourceView ? editor::Side::Source : editor::Side::Translation;
+        connect(view, &CTransView::switchPaneRequested, this, [other] { other->setFocus(Qt::TabFocusReason); });
+        connect(view, &CTransView::edited, this, &CMainFrame::updateCommandStates);
+        connect(view, &CTransView::returnRequested, this, &CMainFrame::returnToSender);
+        connect(view, &CTransView::contextMenuRequested, this, [this](const QPoint& at) {
+            QMenu menu(this);
+            for (const auto& [name, text] : {std::pair{"editUndo", "元に戻す"}, {"editCut", "切り取り"},
+                                              {"editCopy", "ｺﾋﾟｰ"}, {"editPaste", "貼り付け"}}) {
+                QAction* item = menu.addAction(QString::fromUtf8(text));
+                QAction* command = action(name);
+                item->setEnabled(command->isEnabled());
+                connect(item, &QAction::triggered, command, &QAction::trigger);
+            }
+            menu.exec(at);
+        });
+        connect(view, &CTransView::doubleClicked, this, [this, side](std::size_t cell) {
+            m_doc->doubleClick(side, cell);
+            refreshViews();
+        });
+    }
+    m_focusConnection = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == m_sourceView || now == m_translationView) {
+            m_activeView = static_cast<CTransView*>(now);
+            updateCommandStates();
+        }
+    });
+
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    restorePlacement();
+    updateCaption();
+    updateDirectionDisplay();
+    updateCommandStates();
+    // Other programs raise and drop the busy flag: the commands follow it while idle.
+    auto* commandTimer = new QTimer(this);
+    connect(commandTimer, &QTimer::timeout, this, &CMainFrame::updateCommandStates);
+    commandTimer->start(kCommandStateIntervalMs);
+    m_sourceView->setFocus();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The panes give up the focus while the window goes; this object is gone by then.
+    disconnect(m_focusConnection);
+    if (m_doc->run.holdsBusyFlag)
+        setEngineBusy(false);
+}
+
+QAction* CMainFrame::action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
+
+QString CMainFrame::statusText(int pane) const { return (pane == 0 ? m_statusPane0 : m_statusPane1)->text(); }
+
+bool CMainFrame::busyAnimationRunning() const { return m_busy->isRunning(); }
+
+CTransView& CMainFrame::activeView() { return *m_activeView; }
+
+void CMainFrame::createActions()
+{
+    const auto make = [this](const char* name, std::string_view text, QKeySequence key,
+                             std::function<void()> run) {
+        auto* a = new QAction(q(text), this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
+        return a;
+    };
+    make("fileNew", "新規作成(&N)", QKeySequence(Qt::CTRL | Qt::Key_N), [this] { fileNew(); });
+    make("fileOpen", "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { fileOpen(); });
+    make("fileSave", "上書き保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { fileSave(); });
+    make("fileSaveAs", "名前を付けて保存(&A)...", {}, [this] { fileSaveAs(); });
+    make("fileExit", "アプリケーションの終了(&X)", {}, [this] { close(); });
+    QAction* undo = make("editUndo", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), [this] {
+        activeView().pane().undo();
+        refreshViews();
+        updateCommandStates();
+    });
+    undo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    undo->setIconText(q("元に戻す"));
+    QAction* cutAction = make("editCut", "切り取り(&T)", {}, [this] { cut(); });
+    cutAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    cutAction->setIconText(q("切り取り"));
+    QAction* copyAction = make("editCopy", "ｺﾋﾟｰ(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copy(); });
+    copyAction->setIconText(q("ｺﾋﾟｰ"));
+    QAction* pasteAction = make("editPaste", "貼り付け(&P)", {}, [this] { paste(); });
+    pasteAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    pasteAction->setIconText(q("貼り付け"));
+    QAction* run = make("translate", "翻訳(&T)", QKeySequence(Qt::CTRL | Qt::Key_T), [this] { translate(); });
+    run->setIconText(q("翻訳"));
+    QAction* stop = make("stop", "翻訳中止(&S)", {}, [this] { stopTranslation(); });
+    stop->setIconText(q("中止"));
+    make("direction", "方向", {}, [this] {
+        setDirection((directionSetting() + 1) % kDirectionCount);
+    });
+
+    m_directionGroup = new QActionGroup(this);
+    const std::pair<const char*, std::string_view> directions[kDirectionCount] = {
+        {"directionAuto", "自動判定(&A)"}, {"directionEJ", "英→日(&E)"}, {"directionJE", "日→英(&J)"}};
+    for (int d = 0; d < kDirectionCount; ++d) {
+        QAction* a = make(directions[d].first, directions[d].second, {}, [this, d] { setDirection(d); });
+        a->setCheckable(true);
+        m_directionGroup->addAction(a);
+    }
+}
+
+void CMainFrame::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(q("ﾌｧｲﾙ(&F)"));
+    file->addAction(action("fileNew"));
+    file->addAction(action("fileOpen"));
+    file->addAction(action("fileSave"));
+    file->addAction(action("fileSaveAs"));
+    file->addSeparator();
+    m_recentMenu = file->addMenu(q("最近使ったﾌｧｲﾙ"));
+    file->addSeparator();
+    file->addAction(action("fileExit"));
+    rebuildRecentMenu();
+
+    QMenu* edit = menuBar()->addMenu(q("編集(&E)"));
+    edit->addAction(action("editUndo"));
+    edit->addSeparator();
+    edit->addAction(action("editCut"));
+    edit->addAction(action("editCopy"));
+    edit->addAction(action("editPaste"));
+
+    QMenu* translation = menuBar()->addMenu(q("翻訳(&T)"));
+    translation->addAction(action("translate"));
+    translation->addAction(action("stop"));
+    translation->addSeparator();
+    translation->addAction(action("directionAuto"));
+    translation->addAction(action("directionEJ"));
+    translation->addAction(action("directionJE"));
+}
+
+void CMainFrame::createToolBar()
+{
+    QToolBar* bar = addToolBar(q("ﾂｰﾙﾊﾞｰ"));
+    bar->setObjectName(QStringLiteral("toolBar"));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addAction(action("translate"));
+    bar->addAction(action("direction"));
+    bar->addAction(action("stop"));
+    bar->addSeparator();
+    bar->addAction(action("editCut"));
+    bar->addAction(action("editCopy"));
+    bar->addAction(action("editPaste"));
+    bar->addAction(action("editUndo"));
+}
+
+void CMainFrame::createStatusBar()
+{
+    m_statusPane0 = new QLabel(q("ﾚﾃﾞｨ"), this);
+    m_statusPane1 = new QLabel(this);
+    m_statusPane1->setFixedWidth(kStatusPane1Width);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(kStatusPane1Width);
+    m_progress->hide();
+    m_busy = new BusyIndicator(this);
+    statusBar()->addWidget(m_statusPane0, 1);
+    statusBar()->addPermanentWidget(m_busy);
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_statusPane1);
+}
+
+void CMainFrame::restorePlacement()
+{
+    editor::WindowPlacement stored;
+    stored.left = readDword("LEFT", stored.left);
+    stored.top = readDword("TOP", stored.top);
+    stored.width = readDword("WIDTH", stored.width);
+    stored.height = readDword("HEIGHT", stored.height);
+    editor::WorkArea area{0, 0, stored.left + stored.width, stored.top + stored.height};
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        area = {available.left(), available.top(), available.right() + 1, available.bottom() + 1};
+    }
+    const editor::WindowPlacement placed = editor::clampPlacement(stored, area);
+    setGeometry(placed.left, placed.top, placed.width, placed.height);
+    m_storedDivide = readDword("DIVIDE", -1);
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_dividePlaced)
+        return;
+    // The splitter has its real width only once the window is laid out for showing.
+    const int client = m_splitter->width() - m_splitter->handleWidth();
+    const int divide = editor::splitterPosition(m_storedDivide, client);
+    m_splitter->setSizes({divide, client - divide});
+    m_dividePlaced = true;
+}
+
+void CMainFrame::savePlacement()
+{
+    const QRect normal = normalGeometry();
+    writeDword("LEFT", normal.left());
+    writeDword("TOP", normal.top());
+    writeDword("WIDTH", normal.width());
+    writeDword("HEIGHT", normal.height());
+    writeDword("DIVIDE", m_sourceView->width());
+}
+
+void CMainFrame::refreshViews()
+{
+    m_sourceView->refresh();
+    m_translationView->refresh();
+}
+
+void CMainFrame::updateCaption() { setWindowTitle(q(m_doc->caption())); }
+
+void CMainFrame::updateDirectionDisplay()
+{
+    static constexpr std::string_view kCaptions[kDirectionCount] = {"方向(自動)", "方向(英日)", "方向(日英)"};
+    static constexpr const char* kItems[kDirectionCount] = {"directionAuto", "directionEJ", "directionJE"};
+    int direction = directionSetting();
+    if (direction < 0 || direction >= kDirectionCount)
+        direction = DIRECTION_AUTO;
+    action(kItems[direction])->setChecked(true);
+    action("direction")->setText(q(kCaptions[direction]));
+}
+
+void CMainFrame::updateCommandStates()
+{
+    action("translate")->setEnabled(m_flow->canTranslate());
+    action("stop")->setEnabled(m_flow->canStop());
+    const bool editable = activeView().isEnabled();
+    const editor::EditPane& pane = activeView().pane();
+    action("editUndo")->setEnabled(editable && pane.store().canUndo());
+    action("editCut")->setEnabled(editable && pane.hasSelection());
+    action("editCopy")->setEnabled(pane.hasSelection());
+    action("editPaste")->setEnabled(editable);
+}
+
+void CMainFrame::addRecentFile(const std::filesystem::path& file)
+{
+    const std::string entry = file.string();
+    std::vector<std::string> files = readRecentFiles();
+    std::erase(files, entry);
+    files.insert(files.begin(), entry);
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const std::string value = i < static_cast<int>(files.size()) ? files[static_cast<std::size_t>(i)] : "";
+        SetRegStr(HKEY_CURRENT_USER, kRecentKey, recentName(i).c_str(), value.c_str());
+    }
+    rebuildRecentMenu();
+}
+
+void CMainFrame::rebuildRecentMenu()
+{
+    m_recentMenu->clear();
+    const std::vector<std::string> files = readRecentFiles();
+    m_recentMenu->setEnabled(!files.empty());
+    int number = 1;
+    for (const std::string& file : files) {
+        QAction* a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(q(file)));
+        connect(a, &QAction::triggered, this, [this, file] {
+            if (m_doc->promptToSave(saveAsDialog, false))
+                openPath(file);
+        });
+    }
+}
+
+std::optional<std::filesystem::path> CMainFrame::runOpenDialog()
+{
+    QFileDialog dialog(this, q("ﾌｧｲﾙの指定"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({q("翻訳ﾌｧｲﾙ(*.tts)"), q("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"), q("全てのﾌｧｲﾙ(*.*)")});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return toPath(dialog.selectedFiles().front());
+}
+
+std::optional<editor::SaveAsChoice> CMainFrame::runSaveAsDialog()
+{
+    const QString ttsFilter = q("翻訳ﾌｧｲﾙ(*.tts)");
+    const QString textFilter = q("ﾃｷｽﾄﾌｧｲﾙ(*.txt)");
+    QFileDialog dialog(this, q("保存ﾌｧｲﾙの指定"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters({ttsFilter, textFilter});
+    dialog.setDefaultSuffix(QStringLiteral("tts"));
+    auto* translationOnly = new QCheckBox(q("訳文のみ保存"), &dialog);
+    translationOnly->setEnabled(false);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(translationOnly, grid->rowCount(), 0, 1, grid->columnCount());
+    connect(&dialog, &QFileDialog::filterSelected, translationOnly, [&](const QString& filter) {
+        const bool text = filter == textFilter;
+        translationOnly->setEnabled(text);
+        if (!text)
+            translationOnly->setChecked(false);
+        // A name typed without extension gets the chosen type's.
+        dialog.setDefaultSuffix(text ? QStringLiteral("txt") : QStringLiteral("tts"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return editor::SaveAsChoice{toPath(dialog.selectedFiles().front()), translationOnly->isChecked()};
+}
+
+bool CMainFrame::fileNew()
+{
+    if (!m_doc->promptToSave(saveAsDialog, false))
+        return false;
+    m_doc->newDocument();
+    refreshViews();
+    updateCaption();
+    updateCommandStates();
+    return true;
+}
+
+bool CMainFrame::fileOpen()
+{
+    if (!m_doc->promptToSave(saveAsDialog, false))
+        return false;
+    const std::optional<std::filesystem::path> file = openDialog();
+    return file && openPath(*file);
+}
+
+bool CMainFrame::openPath(const std::filesystem::path& file)
+{
+    const bool opened = m_doc->openFile(file);
+    refreshViews();
+    updateCaption();
+    if (opened)
+        m_sourceView->setFocus();
+    updateCommandStates();
+    return opened;
+}
+
+bool CMainFrame::fileSave()
+{
+    const bool saved = m_doc->save(saveAsDialog);
+    updateCaption();
+    return saved;
+}
+
+bool CMainFrame::fileSaveAs()
+{
+    const bool saved = m_doc->saveAs(saveAsDialog);
+    updateCaption();
+    return saved;
+}
+
+bool CMainFrame::translate()
+{
+    const bool started = m_flow->start();
+    refreshViews();
+    updateCommandStates();
+    return started;
+}
+
+void CMainFrame::stopTranslation()
+{
+    m_flow->stop();
+    updateCommandStates();
+}
+
+void CMainFrame::setDirection(int direction)
+{
+    PostDirectionChanged(direction);
+    updateDirectionDisplay();
+}
+
+std::int64_t CMainFrame::handleMessage(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
+{
+    switch (message) {
+    case messages::kDirectionChanged:
+        updateDirectionDisplay();
+        return 0;
+    case messages::kComeToFront:
+        window::comeToFront(this);
+        return 1;
+    case messages::kHandOver:
+        return handOver(wParam, lParam, true) ? 1 : 0;
+    case messages::kHandOverNew:
+        return handOver(wParam, lParam, false) ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+void CMainFrame::copy()
+{
+    const editor::EditPane& pane = activeView().pane();
+    if (!pane.hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(q(codec::cp932ToUtf8(pane.selectionText())));
+}
+
+void CMainFrame::cut()
+{
+    editor::EditPane& pane = activeView().pane();
+    if (!pane.hasSelection())
+        return;
+    const editor::CutResult result = pane.cut();
+    auto data = std::make_unique<QMimeData>();
+    data->setText(q(codec::cp932ToUtf8(result.text)));
+    const std::string block = editor::encodePairBlock(result.pairBlock);
+    data->setData(q(editor::kPairBlockMimeType), QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+    QGuiApplication::clipboard()->setMimeData(data.release());
+    refreshViews();
+    updateCommandStates();
+}
+
+void CMainFrame::paste()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasText())
+        return;
+    const QString text = data->text();
+    std::optional<editor::PairBlock> block;
+    const QString blockType = q(editor::kPairBlockMimeType);
+    if (data->hasFormat(blockType)) {
+        const QByteArray bytes = data->data(blockType);
+        block = editor::decodePairBlock(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    const bool usedBlock = activeView().pane().paste(codec::utf8ToCp932(text.toStdString()), block ? &*block : nullptr);
+    // The pair numbers serve one paste only.
+    if (usedBlock)
+        clipboard->setText(text);
+    activeView().pane().scrollToCell(activeView().pane().caret());
+    refreshViews();
+    updateCommandStates();
+}
+
+bool CMainFrame::returnToSender()
+{
+    const auto window = static_cast<bus::WindowHandle>(m_returnWindow);
+    if (window == 0 || !bus::windowExists(window))
+        return false;
+    const bool x11Window = window <= std::numeric_limits<x11::WindowId>::max() && x11::available() &&
+                           x11::windowExists(static_cast<x11::WindowId>(window));
+    if (x11Window)
+        return x11::activateWindow(static_cast<x11::WindowId>(window));
+    return bus::sendMessageToHandle(window, messages::kComeToFront, 0, 0).has_value();
+}
+
+bool CMainFrame::handOver(std::uint64_t length, std::int64_t returnWindow, bool intoDocument)
+{
+    if (engineBusy())
+        return false;
+    const std::optional<std::string> text = handover::receiveText(length);
+    if (!text)
+        return false;
+    if (intoDocument) {
+        // The hot key's road: only a document of its own file is offered for saving.
+        if (!m_doc->path().empty() && m_doc->modified) {
+            const int answer = msgbox::show(0, msgbox::YesNoCancel | msgbox::IconQuestion, kSaveDocumentPrompt);
+            if (answer == msgbox::IdCancel || (answer == msgbox::IdYes && !m_doc->writeTts(m_doc->path())))
+                return false;
+        }
+    } else if (!m_doc->promptToSave(saveAsDialog, false)) {
+        return false;
+    }
+    m_doc->newDocument();
+    updateCaption();
+    m_doc->source().insertFromOutside(*text);
+    refreshViews();
+    m_returnWindow = static_cast<std::uint64_t>(returnWindow);
+    window::comeToFront(this);
+    translate();
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_doc->promptToSave(saveAsDialog, true)) {
+        event->ignore();
+        return;
+    }
+    if (m_doc->run.translating)
+        m_flow->stop();
+    savePlacement();
+    event->accept();
+}
+
+bool CMainFrame::engineBusy() const { return blocks::readFlag(blocks::EngineBusy) != 0; }
+
+void CMainFrame::setEngineBusy(bool busy) { blocks::setFlag(blocks::EngineBusy, busy ? 1 : 0); }
+
+int CMainFrame::directionSetting() const
+{
+    return static_cast<int>(GetRegDWORD(0, nullptr, kDirectionKey, DIRECTION_AUTO));
+}
+
+int CMainFrame::engineCallback(const char* result, void* context)
+{
+    auto* frame = static_cast<CMainFrame*>(context);
+    const int answer = frame->m_flow->onCallback(result);
+    frame->refreshViews();
+    frame->updateCommandStates();
+    return answer;
+}
+
+bool CMainFrame::startEngine(int direction, std::string_view cp932Text)
+{
+    std::unique_ptr<CEngineLink>& link = direction == DIRECTION_EJ ? m_linkEJ : m_linkJE;
+    if (!link) {
+        if (direction == DIRECTION_EJ)
+            link = std::make_unique<CEngineLink_EJ>();
+        else
+            link = std::make_unique<CEngineLink_JE>();
+        link->Init(nullptr);
+    }
+    link->SetCallback(&CMainFrame::engineCallback, this);
+    return link->TransStartSTR3(std::string(cp932Text).c_str()) != 0;
+}
+
+void CMainFrame::stopEngines()
+{
+    if (m_linkJE)
+        m_linkJE->TransStop();
+    if (m_linkEJ)
+        m_linkEJ->TransStop();
+}
+
+void CMainFrame::closeEngines()
+{
+    if (m_linkEJ)
+        m_linkEJ->DC_TransSTR3();
+    if (m_linkJE)
+        m_linkJE->DC_TransSTR3();
+}
+
+void CMainFrame::runStarted()
+{
+    m_sourceView->setEnabled(false);
+    m_translationView->setEnabled(false);
+    m_statusPane0->clear();
+    m_statusPane1->setText(q("翻訳中..."));
+    m_busy->start();
+    m_progress->setValue(0);
+    m_progress->show();
+}
+
+void CMainFrame::progress(int percent) { m_progress->setValue(percent); }
+
+void CMainFrame::showTranslationCaret()
+{
+    m_doc->translation().scrollToCell(m_doc->translation().caret());
+    m_translationView->refresh();
+}
+
+void CMainFrame::runEnded()
+{
+    m_sourceView->setEnabled(true);
+    m_translationView->setEnabled(true);
+    m_sourceView->setFocus();
+    m_busy->stop();
+    m_statusPane1->setText(q("翻訳終了"));
+    m_progress->setValue(0);
+    m_progress->hide();
+    refreshViews();
+}
+
+void CMainFrame::runStopped()
+{
+    m_busy->stop();
+    m_statusPane1->setText(q("翻訳中止"));
+    m_progress->setValue(0);
+    m_progress->hide();
+}
+
+void CMainFrame::readTranslationAloud()
+{
+    // Reading aloud needs the speech module, which this program does not have yet.
+}
+
+void CMainFrame::dispatchPendingMessages() { QCoreApplication::processEvents(); }
+
+} // namespace yv::trans

@@ -1,0 +1,407 @@
+// The editor window's commands offscreen: typing, command states, the save prompt, the file
+// round trip, the direction commands and hand-overs.
+#include "mainwindow.h"
+
+#include <Etc.h>
+#include <HandOver.h>
+#include <Messages.h>
+#include <SharedBlocks.h>
+#include <platform/bus.h>
+#include <editorcore/messages.h>
+#include <platform/codec.h>
+#include <testhome.h>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QProcess>
+#include <QTest>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace yv;
+using editor::Side;
+
+std::string readFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string paneText(trans::CMainFrame& frame, Side side)
+{
+    return codec::cp932ToUtf8(frame.document().pane(side).store().bytes());
+}
+
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "transapp_tests";
+    static char* argv[] = {name, nullptr};
+    // Kept for the life of the process: QTest's input devices go away with it at exit.
+    static QApplication* const app = new QApplication(argc, argv);
+    Q_UNUSED(app);
+}
+
+class TransWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+
+    void SetUp() override
+    {
+        frame = std::make_unique<trans::CMainFrame>();
+        frame->saveAsDialog = [this]() -> std::optional<editor::SaveAsChoice> {
+            ++saveDialogs;
+            if (saveChoice.path.empty())
+                return std::nullopt;
+            return saveChoice;
+        };
+        frame->show();
+        frame->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        frame->view(Side::Source).setFocus();
+    }
+
+    void type(const char* text) { QTest::keyClicks(&frame->view(Side::Source), QString::fromLatin1(text)); }
+
+    yv::testing::TestHome home;
+    yv::testing::RecordingPresenter presenter;
+    std::unique_ptr<trans::CMainFrame> frame;
+    editor::SaveAsChoice saveChoice;
+    int saveDialogs = 0;
+};
+
+TEST_F(TransWindow, StartsUntitledAndReadyWithNothingToTranslate)
+{
+    EXPECT_EQ(frame->windowTitle().toStdString(), "無題 - Yorvane5");
+    EXPECT_EQ(frame->statusText(0).toStdString(), "ﾚﾃﾞｨ");
+    EXPECT_FALSE(frame->action("translate")->isEnabled());
+    EXPECT_FALSE(frame->action("stop")->isEnabled());
+    EXPECT_FALSE(frame->action("editUndo")->isEnabled());
+    EXPECT_EQ(frame->action("translate")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+}
+
+TEST_F(TransWindow, KeysEditTheFocusedPaneAndTabSwitchesPanes)
+{
+    type("Hello  world");
+    EXPECT_EQ(paneText(*frame, Side::Source), "Hello  world");
+    EXPECT_TRUE(frame->action("translate")->isEnabled());
+    EXPECT_TRUE(frame->document().modified);
+
+    auto& source = frame->view(Side::Source);
+    QTest::keyClick(&source, Qt::Key_Home);
+    QTest::keyClick(&source, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&source, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&source, Qt::Key_Delete);
+    EXPECT_EQ(paneText(*frame, Side::Source), "llo  world");
+    QTest::keyClick(&source, Qt::Key_End);
+    QTest::keyClick(&source, Qt::Key_Backspace);
+    EXPECT_EQ(paneText(*frame, Side::Source), "llo  worl");
+
+    ASSERT_TRUE(frame->action("editUndo")->isEnabled());
+    frame->action("editUndo")->trigger();
+    EXPECT_EQ(paneText(*frame, Side::Source), "llo  world");
+
+    QTest::keyClick(&source, Qt::Key_Tab);
+    EXPECT_TRUE(frame->view(Side::Translation).hasFocus());
+    QTest::keyClicks(&frame->view(Side::Translation), QStringLiteral("x"));
+    EXPECT_EQ(paneText(*frame, Side::Translation), "x");
+    QTest::keyClick(&frame->view(Side::Translation), Qt::Key_Tab);
+    EXPECT_TRUE(source.hasFocus());
+}
+
+TEST_F(TransWindow, InputMethodCommitIsInsertedAsOnePiece)
+{
+    QInputMethodEvent event;
+    event.setCommitString(QStringLiteral("日本語"));
+    QApplication::sendEvent(&frame->view(Side::Source), &event);
+    EXPECT_EQ(paneText(*frame, Side::Source), "日本語");
+    EXPECT_EQ(frame->document().source().length(), 3u);
+}
+
+TEST_F(TransWindow, CutAndPasteBackRestoresPairsOnce)
+{
+    editor::EditPane& source = frame->document().source();
+    source.insert("abcdef", 7, 0, false);
+    source.select(3, 5);
+    frame->updateCommandStates();
+    ASSERT_TRUE(frame->action("editCut")->isEnabled());
+    frame->action("editCut")->trigger();
+    EXPECT_EQ(paneText(*frame, Side::Source), "abc");
+    EXPECT_EQ(source.store()[0].pair, 0) << "the unit split by the cut loses its number";
+    EXPECT_FALSE(frame->action("editCut")->isEnabled());
+
+    frame->action("editPaste")->trigger();
+    EXPECT_EQ(paneText(*frame, Side::Source), "abcdef");
+    EXPECT_EQ(source.store()[3].pair, 7);
+    EXPECT_EQ(source.store()[5].pair, 7);
+    frame->action("editPaste")->trigger();
+    EXPECT_EQ(paneText(*frame, Side::Source), "abcdefdef");
+    EXPECT_EQ(source.store()[6].pair, 0);
+
+    // Copy leaves the pane alone and writes line breaks as CR LF.
+    source.clearAll();
+    source.insert("x\ny", 0, 0, false);
+    source.select(0, 2);
+    frame->updateCommandStates();
+    frame->action("editCopy")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "x\r\ny");
+    EXPECT_EQ(paneText(*frame, Side::Source), "x\ny");
+}
+
+TEST_F(TransWindow, ClosingStoresThePlacementTheNextWindowUses)
+{
+    frame->resize(640, 360);
+    ASSERT_TRUE(frame->close());
+    const std::uint32_t divide = GetRegDWORD(0, "翻訳BOX", "DIVIDE", 0);
+    EXPECT_EQ(GetRegDWORD(0, "翻訳BOX", "WIDTH", 0), 640u);
+    EXPECT_EQ(GetRegDWORD(0, "翻訳BOX", "HEIGHT", 0), 360u);
+    EXPECT_GT(divide, 0u);
+
+    SetRegDWORD(HKEY_CURRENT_USER, "翻訳BOX", "DIVIDE", 200);
+    trans::CMainFrame next;
+    next.show();
+    EXPECT_EQ(next.width(), 640);
+    EXPECT_EQ(next.view(Side::Source).width(), 200);
+}
+
+TEST_F(TransWindow, SavePromptCancelKeepsNoDiscardsYesSaves)
+{
+    type("keep me");
+    presenter.answers = {msgbox::IdCancel};
+    EXPECT_FALSE(frame->fileNew());
+    EXPECT_EQ(paneText(*frame, Side::Source), "keep me");
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kSavePrompt);
+    EXPECT_EQ(presenter.messages[0].style, unsigned(msgbox::YesNoCancel | msgbox::IconQuestion));
+
+    // Yes with a cancelled save dialog stops the command too.
+    presenter.answers = {msgbox::IdYes};
+    EXPECT_FALSE(frame->fileNew());
+    EXPECT_EQ(saveDialogs, 1);
+    EXPECT_EQ(paneText(*frame, Side::Source), "keep me");
+
+    saveChoice.path = home.dir() / "kept.tts";
+    presenter.answers = {msgbox::IdYes};
+    EXPECT_TRUE(frame->fileNew());
+    EXPECT_TRUE(fs::exists(saveChoice.path));
+    EXPECT_EQ(paneText(*frame, Side::Source), "");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "無題 - Yorvane5");
+
+    type("drop me");
+    presenter.answers = {msgbox::IdNo};
+    EXPECT_TRUE(frame->fileNew());
+    EXPECT_EQ(paneText(*frame, Side::Source), "");
+    EXPECT_FALSE(frame->document().modified);
+}
+
+TEST_F(TransWindow, DocumentRoundTripSetsTitleAndRecentFiles)
+{
+    type("round trip");
+    saveChoice.path = home.dir() / "notes.tts";
+    ASSERT_TRUE(frame->fileSaveAs());
+    EXPECT_EQ(frame->windowTitle().toStdString(), "notes - Yorvane5");
+    EXPECT_EQ(readFile(saveChoice.path).substr(0, 10), std::string("WAYPOINTS\x03", 10));
+
+    ASSERT_TRUE(frame->fileNew());
+    frame->openDialog = [&] { return std::optional<fs::path>(saveChoice.path); };
+    ASSERT_TRUE(frame->fileOpen());
+    EXPECT_EQ(paneText(*frame, Side::Source), "round trip");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "notes - Yorvane5");
+    EXPECT_FALSE(frame->document().modified);
+
+    char recent[512];
+    GetRegStr(0, "翻訳BOX\\Recent File List", "File1", recent, sizeof recent, "");
+    EXPECT_EQ(fs::path(recent), saveChoice.path);
+
+    // Save goes straight back to the document's own file.
+    type("!");
+    const int dialogsBefore = saveDialogs;
+    ASSERT_TRUE(frame->fileSave());
+    EXPECT_EQ(saveDialogs, dialogsBefore);
+    EXPECT_FALSE(frame->document().modified);
+}
+
+TEST_F(TransWindow, TextExportAndFailedOpenLeaveTheDocument)
+{
+    type("source");
+    QTest::keyClick(&frame->view(Side::Source), Qt::Key_Tab);
+    QTest::keyClicks(&frame->view(Side::Translation), QStringLiteral("target"));
+    saveChoice = {home.dir() / "out.txt", true};
+    ASSERT_TRUE(frame->fileSaveAs());
+    EXPECT_EQ(readFile(saveChoice.path), "target\r\n");
+    EXPECT_TRUE(frame->document().path().empty());
+
+    EXPECT_FALSE(frame->openPath(home.dir() / "missing.tts"));
+    ASSERT_FALSE(presenter.messages.empty());
+    EXPECT_NE(presenter.messages.back().text.find("ﾌｧｲﾙがｵｰﾌﾟﾝできません。"), std::string::npos);
+    EXPECT_EQ(paneText(*frame, Side::Source), "source");
+}
+
+TEST_F(TransWindow, TranslateRefusedWhileTheEngineIsBusy)
+{
+    type("busy");
+    blocks::setFlag(blocks::EngineBusy, 1);
+    frame->updateCommandStates();
+    EXPECT_FALSE(frame->action("translate")->isEnabled());
+    EXPECT_TRUE(frame->action("stop")->isEnabled());
+    EXPECT_FALSE(frame->translate());
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kEngineBusy);
+    EXPECT_TRUE(frame->view(Side::Source).isEnabled());
+
+    // A hand-over is ignored as well while the flag is up.
+    const auto block = blocks::TextBlockWriter::write("ignored");
+    ASSERT_TRUE(block);
+    EXPECT_EQ(frame->handleMessage(messages::kHandOver, block->length(), 0), 0);
+    EXPECT_EQ(paneText(*frame, Side::Source), "busy");
+    blocks::setFlag(blocks::EngineBusy, 0);
+}
+
+TEST_F(TransWindow, DirectionCommandsStoreTheSettingAndUpdateTheButton)
+{
+    EXPECT_EQ(frame->action("direction")->text().toStdString(), "方向(自動)");
+    EXPECT_TRUE(frame->action("directionAuto")->isChecked());
+    frame->action("directionJE")->trigger();
+    EXPECT_EQ(GetRegDWORD(0, nullptr, "翻訳方向", 9), 2u);
+    EXPECT_EQ(frame->action("direction")->text().toStdString(), "方向(日英)");
+    EXPECT_TRUE(frame->action("directionJE")->isChecked());
+    frame->action("direction")->trigger();
+    EXPECT_EQ(GetRegDWORD(0, nullptr, "翻訳方向", 9), 0u);
+
+    SetRegDWORD(HKEY_CURRENT_USER, nullptr, "翻訳方向", 1);
+    frame->handleMessage(messages::kDirectionChanged, 0, 0);
+    EXPECT_EQ(frame->action("direction")->text().toStdString(), "方向(英日)");
+    EXPECT_TRUE(frame->action("directionEJ")->isChecked());
+}
+
+TEST_F(TransWindow, HandOverIntoANewDocumentHonoursTheSavePrompt)
+{
+    type("unsaved");
+    const auto block = blocks::TextBlockWriter::write("handed");
+    ASSERT_TRUE(block);
+    presenter.answers = {msgbox::IdCancel};
+    EXPECT_EQ(frame->handleMessage(messages::kHandOverNew, block->length(), 0), 0);
+    EXPECT_EQ(paneText(*frame, Side::Source), "unsaved");
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kSavePrompt);
+
+    // An impossible length is dropped without touching the document.
+    EXPECT_EQ(frame->handleMessage(messages::kHandOverNew, blocks::kTextBlockSize + 1, 0), 0);
+    EXPECT_EQ(paneText(*frame, Side::Source), "unsaved");
+}
+
+// Through the reference engine: a whole run from the translate command to the end mark.
+class TransProgram : public TransWindow {
+protected:
+    static void SetUpTestSuite()
+    {
+        ensureApplication();
+        ::setenv("YORVANE_CACHE_DIR", ENGINE_CACHE_DIR, 1);
+        if (std::getenv("DISPLAY"))
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+
+    void SetUp() override
+    {
+        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
+        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+        TransWindow::SetUp();
+    }
+
+    void TearDown() override
+    {
+        frame.reset();
+        for (const auto windowClass : {messages::kEngineEjClass, messages::kEngineJeClass}) {
+            bus::postMessage(windowClass, messages::kWmClose, 0, 0);
+            serveUntil([&] { return !bus::findWindow(windowClass); }, 5000);
+        }
+    }
+
+    template <typename Done>
+    static bool serveUntil(Done done, int ms = 60000)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        while (!done()) {
+            if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
+                return false;
+            bus::waitServingEvents(10);
+        }
+        return true;
+    }
+};
+
+// The program itself: one editor per session; a second start hands over to the first.
+TEST_F(TransProgram, SecondStartEndsAndLeavesTheFirstRunning)
+{
+    frame.reset();
+    QProcess first;
+    first.start(QStringLiteral(TRANS_PROGRAM), {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kTransClass).has_value(); }, 20000));
+
+    QProcess second;
+    second.start(QStringLiteral(TRANS_PROGRAM), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(bus::sendMessage(messages::kTransClass, messages::kComeToFront, 0, 0), std::optional<std::int64_t>(1));
+
+    first.terminate();
+    EXPECT_TRUE(first.waitForFinished(10000));
+}
+
+TEST_F(TransProgram, HandOverStartsAFreshDocumentAndTranslatesIt)
+{
+    type("old text");
+    const auto block = blocks::TextBlockWriter::write("I read a book.");
+    ASSERT_TRUE(block);
+    constexpr std::int64_t kGoneWindow = 0x7ffffff0;
+    EXPECT_EQ(frame->handleMessage(messages::kHandOver, block->length(), kGoneWindow), 1);
+    EXPECT_TRUE(presenter.messages.empty()) << "an untitled document is replaced without a prompt";
+    EXPECT_EQ(frame->windowTitle().toStdString(), "無題 - Yorvane5");
+    EXPECT_EQ(paneText(*frame, Side::Source), "I read a book.");
+    EXPECT_EQ(frame->returnWindow(), static_cast<std::uint64_t>(kGoneWindow));
+
+    // A second hand-over while this run holds the busy flag is ignored.
+    EXPECT_EQ(frame->handleMessage(messages::kHandOver, block->length(), 0), 0);
+
+    ASSERT_TRUE(serveUntil([&] { return !frame->document().run.translating; }));
+    EXPECT_EQ(frame->document().run.runDirection, 1);
+    EXPECT_GT(frame->document().translation().length(), 0u);
+    EXPECT_FALSE(frame->returnToSender()) << "the return window no longer exists";
+}
+
+TEST_F(TransProgram, TranslatesDetectedJapaneseAndLinksTheSentences)
+{
+    QInputMethodEvent event;
+    event.setCommitString(QStringLiteral("私は本を読む。"));
+    QApplication::sendEvent(&frame->view(Side::Source), &event);
+    ASSERT_TRUE(frame->translate());
+    EXPECT_EQ(frame->statusText(1).toStdString(), "翻訳中...");
+    EXPECT_TRUE(frame->busyAnimationRunning());
+    EXPECT_FALSE(frame->view(Side::Source).isEnabled());
+    EXPECT_TRUE(frame->action("stop")->isEnabled());
+
+    ASSERT_TRUE(serveUntil([&] { return !frame->document().run.translating; }));
+    EXPECT_EQ(frame->statusText(1).toStdString(), "翻訳終了");
+    EXPECT_FALSE(frame->busyAnimationRunning());
+    EXPECT_TRUE(frame->view(Side::Source).isEnabled());
+    EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 0);
+    EXPECT_EQ(frame->document().run.runDirection, 2);
+    const editor::CellStore& translation = frame->document().translation().store();
+    ASSERT_GT(translation.length(), 1u);
+    EXPECT_NE(translation[0].pair, 0);
+    EXPECT_EQ(frame->document().source().store()[0].pair, translation[0].pair);
+    EXPECT_TRUE(frame->document().modified);
+}
+
+} // namespace

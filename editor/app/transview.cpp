@@ -1,0 +1,268 @@
+// Drawing and input of one editor pane.
+#include "transview.h"
+
+#include <platform/codec.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace yv::trans {
+
+namespace {
+
+constexpr int kCaretWidth = 2;
+constexpr int kWheelStep = 120;  // one notch
+
+} // namespace
+
+CTransView::CTransView(editor::EditPane& pane, const QtFontMetrics& font, QWidget* parent)
+    : QAbstractScrollArea(parent), m_pane(pane), m_font(font)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setFont(font.font());
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    // The clipboard's pair block names the pane it came from.
+    m_pane.setWindow(static_cast<std::uint32_t>(reinterpret_cast<quintptr>(this)));
+    verticalScrollBar()->setSingleStep(1);
+}
+
+void CTransView::refresh()
+{
+    m_pane.setClientSize(viewport()->width(), viewport()->height());
+    m_pane.layout();
+    updateScrollBar();
+    viewport()->update();
+}
+
+void CTransView::updateScrollBar()
+{
+    m_syncingScrollBar = true;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, m_pane.scrollRange()));
+    bar->setPageStep(std::max(1, m_pane.pageLines()));
+    bar->setValue(m_pane.topLine());
+    m_syncingScrollBar = false;
+}
+
+void CTransView::scrollContentsBy(int, int)
+{
+    if (m_syncingScrollBar)
+        return;
+    m_pane.scrollTo(verticalScrollBar()->value());
+    viewport()->update();
+}
+
+void CTransView::afterCaretMove()
+{
+    m_pane.scrollToCell(m_pane.caret());
+    updateScrollBar();
+    viewport()->update();
+    updateMicroFocus();
+    emit edited();
+}
+
+QRect CTransView::caretRect() const
+{
+    const editor::TextCell& cell = m_pane.store()[m_pane.caret()];
+    return QRect(cell.x, cell.y - m_pane.lineOffset(), kCaretWidth, m_pane.lineHeight() - 2);
+}
+
+void CTransView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const QPalette& pal = palette();
+    painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
+    painter.setFont(m_font.font());
+    const editor::CellStore& store = m_pane.store();
+    const int offset = m_pane.lineOffset();
+    const int height = viewport()->height();
+    const int lineHeight = m_pane.lineHeight();
+    for (std::size_t i = 0; i < store.length(); ++i) {
+        const editor::TextCell& cell = store[i];
+        const int top = cell.y - offset;
+        if (top + lineHeight <= 0)
+            continue;
+        if (top >= height)
+            break;
+        const bool selected = (cell.flags & editor::kCellSelected) != 0;
+        const QRect box(cell.x, top, cell.width, lineHeight);
+        if (selected)
+            painter.fillRect(box, pal.color(QPalette::Highlight));
+        if (cell.width == 0)
+            continue;
+        painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(cell.x, top + m_font.ascent(), cellText(cell.lead, cell.trail));
+    }
+    if (hasFocus() && isEnabled())
+        painter.fillRect(caretRect(), pal.color(QPalette::Text));
+}
+
+void CTransView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    refresh();
+}
+
+bool CTransView::focusNextPrevChild(bool)
+{
+    // Tab belongs to the pane: it moves to the other pane, never through the tool bar.
+    return false;
+}
+
+void CTransView::keyPressEvent(QKeyEvent* event)
+{
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    switch (event->key()) {
+    case Qt::Key_Right:
+        ctrl ? m_pane.moveUnitRight(shift) : m_pane.moveRight(shift);
+        break;
+    case Qt::Key_Left:
+        ctrl ? m_pane.moveUnitLeft(shift) : m_pane.moveLeft(shift);
+        break;
+    case Qt::Key_Down:
+        m_pane.moveDown(shift);
+        break;
+    case Qt::Key_Up:
+        m_pane.moveUp(shift);
+        break;
+    case Qt::Key_Home:
+        m_pane.moveHome(shift);
+        break;
+    case Qt::Key_End:
+        m_pane.moveEnd(shift);
+        break;
+    case Qt::Key_PageDown:
+        m_pane.scrollBy(m_pane.pageLines());
+        updateScrollBar();
+        viewport()->update();
+        return;
+    case Qt::Key_PageUp:
+        m_pane.scrollBy(-m_pane.pageLines());
+        updateScrollBar();
+        viewport()->update();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_pane.insertLineBreak();
+        break;
+    case Qt::Key_Delete:
+        m_pane.deleteForward();
+        break;
+    case Qt::Key_Backspace:
+        alt ? m_pane.undo() : m_pane.deleteBackward();
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        emit switchPaneRequested();
+        return;
+    case Qt::Key_Escape:
+        emit returnRequested();
+        return;
+    default: {
+        const QString text = event->text();
+        if (ctrl || alt || text.size() != 1 || text[0].unicode() < 0x20 || text[0].unicode() > 0x7E) {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+        m_pane.typeCharacter(static_cast<char>(text[0].unicode()));
+        break;
+    }
+    }
+    afterCaretMove();
+}
+
+void CTransView::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString commit = event->commitString();
+    if (!commit.isEmpty()) {
+        m_pane.insertComposition(codec::utf8ToCp932(commit.toStdString()));
+        afterCaretMove();
+    }
+    event->accept();
+}
+
+QVariant CTransView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImCursorRectangle:
+        return QRectF(caretRect());
+    case Qt::ImFont:
+        return m_font.font();
+    case Qt::ImEnabled:
+        return true;
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+std::size_t CTransView::cellAt(const QPoint& point) const
+{
+    return m_pane.cellAt(point.x(), point.y() + m_pane.lineOffset());
+}
+
+void CTransView::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pane.click(cellAt(event->position().toPoint()));
+    m_dragging = true;
+    afterCaretMove();
+}
+
+void CTransView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging)
+        return;
+    m_pane.dragTo(cellAt(event->position().toPoint()));
+    afterCaretMove();
+}
+
+void CTransView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    else if (event->button() == Qt::RightButton)
+        emit contextMenuRequested(event->globalPosition().toPoint());
+}
+
+void CTransView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    emit doubleClicked(cellAt(event->position().toPoint()));
+    viewport()->update();
+}
+
+void CTransView::wheelEvent(QWheelEvent* event)
+{
+    m_pane.scrollByWheel(event->angleDelta().y() / kWheelStep);
+    updateScrollBar();
+    viewport()->update();
+    event->accept();
+}
+
+void CTransView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void CTransView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+} // namespace yv::trans

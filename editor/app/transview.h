@@ -1,0 +1,58 @@
+// One pane of the editor window: draws an EditPane's layout and forwards keys, mouse and
+// input-method text to it.
+#pragma once
+
+#include "qtfontmetrics.h"
+
+#include <editorcore/editpane.h>
+
+#include <QAbstractScrollArea>
+
+namespace yv::trans {
+
+class CTransView final : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    CTransView(editor::EditPane& pane, const QtFontMetrics& font, QWidget* parent = nullptr);
+
+    editor::EditPane& pane() { return m_pane; }
+    // After the pane changed from outside (file, translation): layout, scroll bar, repaint.
+    void refresh();
+
+signals:
+    void switchPaneRequested();
+    void returnRequested();
+    void contextMenuRequested(const QPoint& globalPos);
+    void doubleClicked(std::size_t cell);
+    // After every key or mouse action that may change the text, caret or selection.
+    void edited();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    std::size_t cellAt(const QPoint& viewportPoint) const;
+    QRect caretRect() const;
+    void updateScrollBar();
+    void afterCaretMove();
+
+    editor::EditPane& m_pane;
+    const QtFontMetrics& m_font;
+    bool m_dragging = false;
+    bool m_syncingScrollBar = false;
+};
+
+} // namespace yv::trans
