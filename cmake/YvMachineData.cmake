@@ -34,3 +34,18 @@ if(TARGET ejquarto AND TARGET jequarto)
     VERBATIM)
   add_custom_target(dictionarytemplates ALL DEPENDS ${templates})
 endif()
+
+# What the engines derive from EDICT, made once by the build so that tests and first runs of
+# the build tree do not wait for it (the engines rebuild it themselves when it is missing).
+if(TARGET ejquarto AND YV_TESTS)
+  set(engineCache "${CMAKE_BINARY_DIR}/engine-cache")
+  add_custom_command(
+    OUTPUT "${engineCache}/.stamp"
+    COMMAND ${CMAKE_COMMAND} -E env "YORVANE_CACHE_DIR=${engineCache}"
+            $<TARGET_FILE:ejquarto> --lookup a
+    COMMAND ${CMAKE_COMMAND} -E touch "${engineCache}/.stamp"
+    DEPENDS ejquarto
+    COMMENT "Preparing the engines' dictionary cache for the tests"
+    VERBATIM)
+  add_custom_target(enginecache ALL DEPENDS "${engineCache}/.stamp")
+endif()

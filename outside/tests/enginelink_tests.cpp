@@ -42,9 +42,10 @@ int collect(const char* result, void* context)
     return 0;
 }
 
-// Serves events until `done` or the time-out.
+// Serves events until `done` or the time-out (generous: an engine may first have to build its
+// dictionary cache, which takes half a minute under the sanitizers).
 template <typename Done>
-bool serveUntil(Done done, int ms = 30000)
+bool serveUntil(Done done, int ms = 120000)
 {
     const auto start = std::chrono::steady_clock::now();
     while (!done()) {

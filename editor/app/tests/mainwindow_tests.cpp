@@ -327,7 +327,7 @@ protected:
     }
 
     template <typename Done>
-    static bool serveUntil(Done done, int ms = 60000)
+    static bool serveUntil(Done done, int ms = 120000)
     {
         const auto start = std::chrono::steady_clock::now();
         while (!done()) {
