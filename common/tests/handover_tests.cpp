@@ -50,6 +50,14 @@ protected:
         static QCoreApplication app(argc, argv);
     }
 
+    // Late deliveries (advise data, posted messages) are handled before the next test, so that
+    // nothing is left queued when the process ends.
+    void TearDown() override
+    {
+        bus::waitServingEvents(20);
+        QCoreApplication::sendPostedEvents();
+    }
+
     std::string logPath() const { return (home.dir() / "peer.log").string(); }
 
     std::unique_ptr<ChildProcess> startPeer(std::vector<std::string> args)
