@@ -7,6 +7,7 @@
 // advise lines on item "stream", others are acknowledged; item "last" requests the last poke.
 #include "HandOver.h"
 #include "Messages.h"
+#include "peerprocess.h"
 
 #include <platform/bus.h>
 #include <platform/dde.h>
@@ -24,23 +25,14 @@
 
 namespace {
 
+using yv::testing::hex;
+
 std::FILE* g_log = nullptr;
 
 void logLine(const std::string& line)
 {
     std::fprintf(g_log, "%s\n", line.c_str());
     std::fflush(g_log);
-}
-
-std::string hex(const std::string& bytes)
-{
-    std::string out;
-    char buf[3];
-    for (const unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02x", c);
-        out += buf;
-    }
-    return out;
 }
 
 } // namespace

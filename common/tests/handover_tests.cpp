@@ -28,17 +28,7 @@ namespace fs = std::filesystem;
 using namespace yv;
 using yv::testing::ChildProcess;
 using yv::testing::readLines;
-
-std::string hex(std::string_view bytes)
-{
-    std::string out;
-    char buf[3];
-    for (const unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02x", c);
-        out += buf;
-    }
-    return out;
-}
+using yv::testing::hex;
 
 class Messaging : public ::testing::Test {
 protected:

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -76,6 +78,18 @@ private:
     int m_status = 0;
     bool m_exited = false;
 };
+
+// Bytes as lower-case hexadecimal, as the peer logs what it received.
+inline std::string hex(std::string_view bytes)
+{
+    std::string out;
+    char buf[3];
+    for (const unsigned char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", c);
+        out += buf;
+    }
+    return out;
+}
 
 inline std::vector<std::string> readLines(const std::string& path)
 {

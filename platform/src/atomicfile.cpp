@@ -1,6 +1,8 @@
 // Whole-file reads and atomic whole-file writes.
 #include <platform/atomicfile.h>
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +52,21 @@ bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, 
         return false;
     }
     return true;
+}
+
+bool moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without RENAME_NOREPLACE: link() refuses an existing target just the same.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    if (::unlink(from.c_str()) == 0)
+        return true;
+    ::unlink(to.c_str());
+    return false;
 }
 
 std::optional<std::string> readWhole(const std::filesystem::path& path, std::size_t limit)

@@ -8,6 +8,8 @@
 // Names are stored as BLOBs so that any bytes (even NUL) compare exactly with memcmp.
 #include <platform/settingsstore.h>
 
+#include <platform/atomicfile.h>
+
 #include <platform/paths.h>
 #include <platform/textutil.h>
 
@@ -364,20 +366,6 @@ std::string timestamp()
     return buf;
 }
 
-// rename() that never replaces an existing target.
-bool moveNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // File systems without RENAME_NOREPLACE: link() refuses existing targets too.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    ::unlink(from.c_str());
-    return true;
-}
-
 // Moves a damaged hive and its companions aside; returns the new name, empty on failure.
 std::string setAside(const std::string& path)
 {
@@ -385,14 +373,14 @@ std::string setAside(const std::string& path)
     std::string target;
     for (int n = 0; n < 100 && target.empty(); ++n) {
         const std::string candidate = n ? base + "-" + std::to_string(n) : base;
-        if (moveNoReplace(path, candidate))
+        if (files::moveNoReplace(path, candidate))
             target = candidate;
         else if (errno != EEXIST)
             return {};
     }
     if (!target.empty())
         for (const char* suffix : {"-wal", "-shm", "-journal"})
-            moveNoReplace(path + suffix, target + suffix);
+            files::moveNoReplace(path + suffix, target + suffix);
     return target;
 }
 

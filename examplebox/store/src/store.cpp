@@ -75,17 +75,6 @@ std::vector<std::string> documentFilesIn(const fs::path& dir)
     return names;
 }
 
-// Never replaces an existing file.
-bool moveFileNoReplace(const fs::path& from, const fs::path& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // File systems without the flag: a hard link fails on an existing name just the same.
-    return ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
-}
-
 void report(const StoreProgress& progress, std::string_view status)
 {
     if (progress.status)
@@ -280,7 +269,7 @@ NodeId SampleStore::deleteFolder(NodeId folder)
         if (number == kNoFolderNumber || number == kRecycleBinNumber)
             continue;
         for (const auto& name : documentFilesIn(folderDir(number)))
-            moveFileNoReplace(folderDir(number) / name, folderDir(kRecycleBinNumber) / name);
+            files::moveNoReplace(folderDir(number) / name, folderDir(kRecycleBinNumber) / name);
     }
     m_tree.remove(folder);
     return parent;
@@ -316,7 +305,7 @@ int SampleStore::moveDocuments(const std::vector<DocumentRef>& documents, NodeId
     fs::create_directories(folderDir(number), ec);
     int moved = 0;
     for (const auto& document : documents) {
-        if (document.folder != number && moveFileNoReplace(documentPath(document), folderDir(number) / document.fileName))
+        if (document.folder != number && files::moveNoReplace(documentPath(document), folderDir(number) / document.fileName))
             ++moved;
     }
     return moved;
@@ -340,7 +329,7 @@ void SampleStore::moveEntriesToRecycleBin(const std::vector<ListEntry>& entries)
             if (m_tree.isValid(entry.node) && checkDeleteFolder(entry.node) == Refusal::None)
                 deleteFolder(entry.node);
         } else if (entry.document.folder != kRecycleBinNumber) {
-            moveFileNoReplace(documentPath(entry.document), folderDir(kRecycleBinNumber) / entry.document.fileName);
+            files::moveNoReplace(documentPath(entry.document), folderDir(kRecycleBinNumber) / entry.document.fileName);
         }
     }
 }

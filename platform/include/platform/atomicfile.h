@@ -16,6 +16,9 @@ bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, 
 // on failure nothing is left behind.
 bool writeNew(const std::filesystem::path& path, std::string_view bytes, unsigned mode = 0644);
 
+// Renames `from` to `to` unless `to` exists; either the file has moved or nothing changed.
+bool moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // The whole file, or nothing when it cannot be read; `limit` refuses larger files.
 std::optional<std::string> readWhole(const std::filesystem::path& path,
                                      std::size_t limit = std::string::npos);
