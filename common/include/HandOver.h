@@ -14,9 +14,19 @@ using WindowHandle = std::uint64_t;
 inline constexpr int kPolls = 20;
 inline constexpr int kPollIntervalMs = 100;
 
+// Shown when a program of the suite is not installed beside the caller ("%s": its name).
+inline constexpr std::string_view kProgramMissing = "%sがみつかりません。インストール状態を確認してください。";
+
+struct Target {
+    std::optional<WindowHandle> window;
+    bool wasRunning = false;      // the window existed before the call
+    bool programMissing = false;  // it did not, and the program file is not there
+};
+
 // The window of `windowClass`; when there is none, starts `program` from this program's
-// directory and polls for the class every 100 ms, 20 times. Nothing when it never shows up
-// or the program file is missing.
+// directory and polls for the class every 100 ms, 20 times.
+Target locate(std::string_view windowClass, std::string_view program);
+// The same, when the caller need not know why a window is missing.
 std::optional<WindowHandle> findOrStart(std::string_view windowClass, std::string_view program);
 
 // Sends +12, then up to 20 times waits 100 ms and sends +12 again until the window is the

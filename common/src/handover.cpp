@@ -13,18 +13,23 @@
 
 namespace yv::handover {
 
-std::optional<WindowHandle> findOrStart(std::string_view windowClass, std::string_view program)
+Target locate(std::string_view windowClass, std::string_view program)
 {
     if (const auto window = bus::findWindow(windowClass))
-        return window;
+        return {window, true, false};
     if (!process::startProgram(program))
-        return std::nullopt;
+        return {std::nullopt, false, true};
     for (int i = 0; i < kPolls; ++i) {
         bus::waitServingEvents(kPollIntervalMs);
         if (const auto window = bus::findWindow(windowClass))
-            return window;
+            return {window, false, false};
     }
-    return std::nullopt;
+    return {};
+}
+
+std::optional<WindowHandle> findOrStart(std::string_view windowClass, std::string_view program)
+{
+    return locate(windowClass, program).window;
 }
 
 bool bringToFront(std::string_view windowClass, WindowHandle window)

@@ -1,10 +1,13 @@
 // Test peer: a small program that other processes hand texts to, post messages to and poke.
 //
 // bus_peer --class C [--class C2 ...] --log FILE [--dde SERVICE] [--window] [--quiet]
+//          [--hand-over CLASS TEXT]
 // Every message is appended to FILE as "<class> <message> <wParam> <lParam>"; a hand-over
 // (+8, +9) adds "text <hex bytes>" (with --quiet only the length) or "refused". WM_CLOSE ends the program. With --dde it
 // serves SERVICE, topic "SEARCH": a poke of "busy" is answered busy, "advise N" pushes N
 // advise lines on item "stream", others are acknowledged; item "last" requests the last poke.
+// With --hand-over, once ready it hands TEXT to CLASS with +8 and its own window as the window
+// to return to, and logs "handed <result>".
 #include "HandOver.h"
 #include "Messages.h"
 #include "peerprocess.h"
@@ -45,6 +48,8 @@ int main(int argc, char** argv)
     std::string ddeService;
     bool withWindow = false;
     bool quiet = false;
+    std::string handOverClass;
+    std::string handOverText;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--class" && i + 1 < argc)
@@ -57,6 +62,10 @@ int main(int argc, char** argv)
             withWindow = true;
         else if (arg == "--quiet")
             quiet = true;
+        else if (arg == "--hand-over" && i + 2 < argc) {
+            handOverClass = argv[++i];
+            handOverText = argv[++i];
+        }
     }
     g_log = std::fopen(logPath.c_str(), "a");
     if (!g_log || classes.empty())
@@ -138,5 +147,12 @@ int main(int argc, char** argv)
         }
     }
     logLine("ready");
+    if (!handOverClass.empty()) {
+        QTimer::singleShot(0, [&] {
+            const auto result = yv::handover::sendText(handOverClass, handOverText, yv::messages::kHandOver,
+                                                       static_cast<std::int64_t>(endpoints.front()->handle()));
+            logLine("handed " + std::to_string(static_cast<int>(result)));
+        });
+    }
     return app.exec();
 }
