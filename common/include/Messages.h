@@ -31,6 +31,11 @@ inline constexpr std::uint32_t kComeToFront = kWmUser + 12;      // sent, 0, 0
 inline constexpr std::uint32_t kShowHelp = kWmUser + 13;         // posted to the toolbox, topic
 inline constexpr std::uint32_t kSpeechSetup = kWmUser + 15;      // posted to the editor, 1-3, toolbox
 
+// The CD-ROM viewer's search service: a poke of "key TAB window" as text.
+inline constexpr std::string_view kLexdiscService = "LEXDISC";
+inline constexpr std::string_view kLexdiscTopic = "SEARCH";
+inline constexpr std::string_view kLexdiscItem = "SEARCH";
+
 // Programs started by name (mapped to the files of the program directory).
 inline constexpr std::string_view kTransProgram = "Trans.exe";
 inline constexpr std::string_view kToolboxProgram = "tooldeck.exe";

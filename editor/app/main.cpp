@@ -27,6 +27,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    frame.setWindowHandle(endpoint->handle());
     frame.show();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1)

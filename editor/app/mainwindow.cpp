@@ -2,6 +2,9 @@
 #include "mainwindow.h"
 
 #include "busyindicator.h"
+#include "printtools.h"
+#include "speech.h"
+#include "wordtools.h"
 
 #include <EngineLink.h>
 #include <Etc.h>
@@ -9,10 +12,13 @@
 #include <Messages.h>
 #include <SharedBlocks.h>
 #include <editorcore/messages.h>
+#include <editorcore/outgoing.h>
 #include <editorcore/placement.h>
 #include <editorcore/pairblock.h>
 #include <platform/bus.h>
 #include <platform/codec.h>
+#include <platform/dde.h>
+#include <platform/process.h>
 #include <platform/x11.h>
 #include <platform/messagebox.h>
 #include <platform/qtwindow.h>
@@ -25,11 +31,13 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -46,6 +54,30 @@ constexpr const char* kRecentKey = "翻訳BOX\\Recent File List";
 constexpr std::size_t kRecentPathBytes = 4096;
 constexpr const char* kSaveDocumentPrompt = "ﾄﾞｷｭﾒﾝﾄを保存しますか？";
 constexpr const char* kDirectionKey = "翻訳方向";
+constexpr int kEditorHelpTopic = 1;
+
+// Connecting to and poking the CD-ROM viewer's search service.
+constexpr int kLexdiscConnectAttempts = 10;
+constexpr int kLexdiscConnectPauseMs = 500;
+constexpr int kLexdiscPokeTimeoutMs = 3000;
+
+void postToToolbox(std::uint32_t message, std::uint64_t wParam)
+{
+    bus::postMessage(yv::messages::kToolboxClass, message, wParam, 0);
+}
+
+// The pages of the toolbox's settings sheet, in page-number order.
+constexpr std::string_view kSettingsPages[] = {"翻訳の設定(&T)...", "英日辞書の設定(&E)...",
+                                               "日英辞書の設定(&J)...", "ﾌｧｲﾙ翻訳の設定(&F)...",
+                                               "ｿﾌﾄｳｪｱの設定(&S)...", "音声の設定(&V)..."};
+
+// Dictionary tools and user-dictionary converters: outside programs started without arguments.
+constexpr std::pair<std::string_view, std::string_view> kOutsideTools[] = {
+    {"英日辞書ﾂｰﾙ(&1)", "Rytoolej.exe"},
+    {"日英辞書ﾂｰﾙ(&2)", "Rytoolje.exe"},
+    {"英日ﾕｰｻﾞｰ辞書変換(&3)", "UPFConvEJ.exe"},
+    {"日英ﾕｰｻﾞｰ辞書変換(&4)", "UPFConvJE.exe"},
+};
 constexpr int kDirectionCount = 3;
 constexpr int kCommandStateIntervalMs = 500;
 
@@ -137,6 +169,10 @@ CMainFrame::CMainFrame()
     connect(commandTimer, &QTimer::timeout, this, &CMainFrame::updateCommandStates);
     commandTimer->start(kCommandStateIntervalMs);
     m_sourceView->setFocus();
+    m_wordTools = std::make_unique<WordTools>(*this);
+    m_printTools = std::make_unique<PrintTools>(*this);
+    m_speech = std::make_unique<Speech>(*this);
+    updateCommandStates();
 }
 
 CMainFrame::~CMainFrame()
@@ -194,6 +230,33 @@ void CMainFrame::createActions()
         setDirection((directionSetting() + 1) % kDirectionCount);
     });
 
+    // Commands whose behaviour lives beside the window (word tools, printing, speech) are
+    // created here so that menus and tool bar keep one order; their owners connect them.
+    const auto named = [this, &make](const char* name, std::string_view text, QKeySequence key,
+                                     std::string_view iconText = {}) {
+        QAction* a = make(name, text, key, [] {});
+        if (!iconText.empty())
+            a->setIconText(q(iconText));
+        return a;
+    };
+    named("wordChoice", "訳語選択(&W)...", QKeySequence(Qt::CTRL | Qt::Key_W), "訳語");
+    named("registerWord", "単語登録(&R)...", QKeySequence(Qt::CTRL | Qt::Key_R));
+    make("pairMark", "対訳ﾏｰｸ(&K)", QKeySequence(Qt::CTRL | Qt::Key_K), [this] { pairMark(); });
+    named("editFind", "検索(&F)...", QKeySequence(Qt::CTRL | Qt::Key_F));
+    named("editFindNext", "次を検索(&N)", QKeySequence(Qt::Key_F3));
+    named("editFindPrevious", "前を検索(&V)", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    named("editReplace", "置換(&E)...", QKeySequence(Qt::CTRL | Qt::Key_H));
+    named("filePrint", "印刷(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P));
+    named("filePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", {});
+    named("filePageSetup", "ﾍﾟｰｼﾞﾚｲｱｳﾄの設定(&U)...", {});
+    make("dictSearch", "辞書検索(&D)", {}, [this] { dictionarySearch(); })->setIconText(q("辞書"));
+    make("cdSearch", "CD-ROM検索(&C)", {}, [this] { cdRomSearch(); })->setIconText(q("CD"));
+    make("exampleSearch", "例文検索(&E)", {}, [this] { exampleSearch(); })->setIconText(q("例文"));
+    make("fileTranslate", "ﾌｧｲﾙ翻訳(&F)", {}, [this] { fileTranslation(); })->setIconText(q("ﾌｧｲﾙ翻訳"));
+    named("voiceInput", "音声入力(&I)", {})->setCheckable(true);
+    named("readAloud", "音声合成(&S)", {}, "読み上げ");
+    named("stopReading", "読み上げ中止(&X)", {}, "読み上げ中止");
+
     m_directionGroup = new QActionGroup(this);
     const std::pair<const char*, std::string_view> directions[kDirectionCount] = {
         {"directionAuto", "自動判定(&A)"}, {"directionEJ", "英→日(&E)"}, {"directionJE", "日→英(&J)"}};
@@ -206,31 +269,48 @@ void CMainFrame::createActions()
 
 void CMainFrame::createMenus()
 {
+    const auto addActions = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (name)
+                menu->addAction(action(name));
+            else
+                menu->addSeparator();
+        }
+    };
     QMenu* file = menuBar()->addMenu(q("ﾌｧｲﾙ(&F)"));
-    file->addAction(action("fileNew"));
-    file->addAction(action("fileOpen"));
-    file->addAction(action("fileSave"));
-    file->addAction(action("fileSaveAs"));
-    file->addSeparator();
+    addActions(file, {"fileNew", "fileOpen", "fileSave", "fileSaveAs", nullptr, "filePageSetup",
+                      "filePrintPreview", "filePrint", nullptr});
     m_recentMenu = file->addMenu(q("最近使ったﾌｧｲﾙ"));
     file->addSeparator();
     file->addAction(action("fileExit"));
     rebuildRecentMenu();
 
-    QMenu* edit = menuBar()->addMenu(q("編集(&E)"));
-    edit->addAction(action("editUndo"));
-    edit->addSeparator();
-    edit->addAction(action("editCut"));
-    edit->addAction(action("editCopy"));
-    edit->addAction(action("editPaste"));
+    addActions(menuBar()->addMenu(q("編集(&E)")),
+               {"editUndo", nullptr, "editCut", "editCopy", "editPaste", nullptr, "editFind", "editFindNext",
+                "editFindPrevious", "editReplace"});
+    addActions(menuBar()->addMenu(q("翻訳(&T)")),
+               {"translate", "stop", nullptr, "directionAuto", "directionEJ", "directionJE", nullptr,
+                "wordChoice", "registerWord", "pairMark"});
 
-    QMenu* translation = menuBar()->addMenu(q("翻訳(&T)"));
-    translation->addAction(action("translate"));
-    translation->addAction(action("stop"));
-    translation->addSeparator();
-    translation->addAction(action("directionAuto"));
-    translation->addAction(action("directionEJ"));
-    translation->addAction(action("directionJE"));
+    QMenu* tools = menuBar()->addMenu(q("ﾂｰﾙ(&O)"));
+    addActions(tools, {"dictSearch", "cdSearch", "exampleSearch", "fileTranslate", nullptr, "voiceInput",
+                       "readAloud", "stopReading", nullptr});
+    for (const auto& [text, program] : kOutsideTools) {
+        QAction* a = tools->addAction(q(text));
+        connect(a, &QAction::triggered, this, [this, program = program] { startOutsideProgram(program); });
+    }
+
+    QMenu* settings = menuBar()->addMenu(q("設定(&S)"));
+    for (int page = 1; page <= static_cast<int>(std::size(kSettingsPages)); ++page) {
+        QAction* a = settings->addAction(q(kSettingsPages[page - 1]));
+        a->setObjectName(QStringLiteral("settingsPage%1").arg(page));
+        connect(a, &QAction::triggered, this, [page] { postToToolbox(messages::kOpenSettings, page); });
+    }
+
+    QMenu* help = menuBar()->addMenu(q("ﾍﾙﾌﾟ(&H)"));
+    QAction* topics = help->addAction(q("ﾄﾋﾟｯｸ(&H)"));
+    topics->setObjectName(QStringLiteral("helpTopics"));
+    connect(topics, &QAction::triggered, this, [] { postToToolbox(messages::kShowHelp, kEditorHelpTopic); });
 }
 
 void CMainFrame::createToolBar()
@@ -238,15 +318,33 @@ void CMainFrame::createToolBar()
     QToolBar* bar = addToolBar(q("ﾂｰﾙﾊﾞｰ"));
     bar->setObjectName(QStringLiteral("toolBar"));
     bar->setMovable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->addAction(action("translate"));
-    bar->addAction(action("direction"));
-    bar->addAction(action("stop"));
-    bar->addSeparator();
-    bar->addAction(action("editCut"));
-    bar->addAction(action("editCopy"));
-    bar->addAction(action("editPaste"));
-    bar->addAction(action("editUndo"));
+    // Captions always; the desktop theme's images beside them where it has them.
+    constexpr std::pair<const char*, const char*> themeIcons[] = {
+        {"translate", "system-run"},          {"stop", "process-stop"},
+        {"editCut", "edit-cut"},              {"editCopy", "edit-copy"},
+        {"editPaste", "edit-paste"},          {"editUndo", "edit-undo"},
+        {"dictSearch", "accessories-dictionary"}, {"cdSearch", "media-optical"},
+        {"exampleSearch", "edit-find"},       {"fileTranslate", "document-open"},
+        {"voiceInput", "audio-input-microphone"}, {"readAloud", "media-playback-start"},
+        {"stopReading", "media-playback-stop"}};
+    bool themed = false;
+    for (const auto& [name, icon] : themeIcons) {
+        if (QIcon::hasThemeIcon(QString::fromLatin1(icon))) {
+            action(name)->setIcon(QIcon::fromTheme(QString::fromLatin1(icon)));
+            themed = true;
+        }
+    }
+    bar->setToolButtonStyle(themed ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonTextOnly);
+    const std::initializer_list<const char*> buttons = {
+        "translate", "direction", "stop", nullptr, "editCut", "editCopy", "editPaste", "editUndo", nullptr,
+        "wordChoice", "dictSearch", "cdSearch", "exampleSearch", "fileTranslate", nullptr, "voiceInput",
+        "readAloud", "stopReading"};
+    for (const char* name : buttons) {
+        if (name)
+            bar->addAction(action(name));
+        else
+            bar->addSeparator();
+    }
 }
 
 void CMainFrame::createStatusBar()
@@ -278,7 +376,9 @@ void CMainFrame::restorePlacement()
         area = {available.left(), available.top(), available.right() + 1, available.bottom() + 1};
     }
     const editor::WindowPlacement placed = editor::clampPlacement(stored, area);
-    setGeometry(placed.left, placed.top, placed.width, placed.height);
+    // LEFT and TOP place the frame, title bar included, as the user sees the window.
+    move(placed.left, placed.top);
+    resize(placed.width, placed.height);
     m_storedDivide = readDword("DIVIDE", -1);
 }
 
@@ -297,8 +397,9 @@ void CMainFrame::showEvent(QShowEvent* event)
 void CMainFrame::savePlacement()
 {
     const QRect normal = normalGeometry();
-    writeDword("LEFT", normal.left());
-    writeDword("TOP", normal.top());
+    const QPoint frameMargin = geometry().topLeft() - frameGeometry().topLeft();
+    writeDword("LEFT", normal.left() - frameMargin.x());
+    writeDword("TOP", normal.top() - frameMargin.y());
     writeDword("WIDTH", normal.width());
     writeDword("HEIGHT", normal.height());
     writeDword("DIVIDE", m_sourceView->width());
@@ -333,6 +434,11 @@ void CMainFrame::updateCommandStates()
     action("editCut")->setEnabled(editable && pane.hasSelection());
     action("editCopy")->setEnabled(pane.hasSelection());
     action("editPaste")->setEnabled(editable);
+    action("pairMark")->setEnabled(pane.currentPair() != 0);
+    if (m_wordTools)
+        m_wordTools->updateCommandStates();
+    if (m_speech)
+        m_speech->updateCommandStates();
 }
 
 void CMainFrame::addRecentFile(const std::filesystem::path& file)
@@ -363,9 +469,18 @@ void CMainFrame::rebuildRecentMenu()
     }
 }
 
+QString CMainFrame::dialogFolder() const
+{
+    // The folder of the file last opened or saved, else the user's documents.
+    const std::filesystem::path& last = m_doc->lastFile().empty() ? m_doc->path() : m_doc->lastFile();
+    if (!last.empty() && std::filesystem::is_directory(last.parent_path()))
+        return QString::fromStdString(last.parent_path().string());
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
 std::optional<std::filesystem::path> CMainFrame::runOpenDialog()
 {
-    QFileDialog dialog(this, q("ﾌｧｲﾙの指定"));
+    QFileDialog dialog(this, q("ﾌｧｲﾙの指定"), dialogFolder());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({q("翻訳ﾌｧｲﾙ(*.tts)"), q("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"), q("全てのﾌｧｲﾙ(*.*)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -377,8 +492,12 @@ std::optional<editor::SaveAsChoice> CMainFrame::runSaveAsDialog()
 {
     const QString ttsFilter = q("翻訳ﾌｧｲﾙ(*.tts)");
     const QString textFilter = q("ﾃｷｽﾄﾌｧｲﾙ(*.txt)");
-    QFileDialog dialog(this, q("保存ﾌｧｲﾙの指定"));
+    QFileDialog dialog(this, q("保存ﾌｧｲﾙの指定"), dialogFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // An imported text is proposed as a document of the same name.
+    const std::filesystem::path& last = m_doc->lastFile().empty() ? m_doc->path() : m_doc->lastFile();
+    if (!last.empty())
+        dialog.selectFile(QString::fromStdString(last.stem().string() + ".tts"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters({ttsFilter, textFilter});
     dialog.setDefaultSuffix(QStringLiteral("tts"));
@@ -476,6 +595,9 @@ std::int64_t CMainFrame::handleMessage(std::uint32_t message, std::uint64_t wPar
         return handOver(wParam, lParam, true) ? 1 : 0;
     case messages::kHandOverNew:
         return handOver(wParam, lParam, false) ? 1 : 0;
+    case messages::kSpeechSetup:
+        m_speech->handleSetupRequest(wParam);
+        return 0;
     default:
         return 0;
     }
@@ -538,6 +660,86 @@ bool CMainFrame::returnToSender()
     return bus::sendMessageToHandle(window, messages::kComeToFront, 0, 0).has_value();
 }
 
+void CMainFrame::pairMark()
+{
+    if (m_doc->pairMark(activeSide()))
+        refreshViews();
+    updateCommandStates();
+}
+
+void CMainFrame::dictionarySearch() { handSelectionTo(messages::kDictClass, messages::kDictProgram); }
+
+void CMainFrame::exampleSearch() { handSelectionTo(messages::kSampleClass, messages::kSampleProgram); }
+
+void CMainFrame::handSelectionTo(std::string_view windowClass, std::string_view program)
+{
+    const handover::Target target = handover::locate(windowClass, program);
+    if (!target.window) {
+        if (target.programMissing)
+            reportMissingProgram(program);
+        return;
+    }
+    // A box that was already open is raised; one just started comes up by itself.
+    if (target.wasRunning)
+        bus::sendMessage(windowClass, messages::kComeToFront, 0, 0);
+    const std::string text = activeView().pane().selectionText();
+    if (text.empty())
+        return;
+    if (handover::sendText(windowClass, text, messages::kHandOver, 0) == handover::Result::TooLong)
+        editor::messages::warn(editor::messages::kHandOverTooLong);
+}
+
+void CMainFrame::fileTranslation()
+{
+    if (bus::sendMessage(messages::kFileClass, messages::kComeToFront, 0, 0))
+        return;
+    startOutsideProgram(messages::kFileProgram);
+}
+
+bool CMainFrame::cdRomSearch()
+{
+    const handover::Target target = handover::locate(messages::kLexdiscClass, messages::kLexdiscProgram);
+    if (!target.window) {
+        if (target.programMissing)
+            reportMissingProgram(messages::kLexdiscProgram);
+        return false;
+    }
+    handover::bringToFront(messages::kLexdiscClass, *target.window);
+    const std::string term = editor::cleanCdRomSearchTerm(activeView().pane().selectionText());
+    if (term.empty())
+        return false;
+    if (!dde::available()) {
+        editor::messages::warn(editor::messages::kCannotConnectLexdisc);
+        return false;
+    }
+    const std::string poke = editor::cdRomSearchPoke(term, windowHandle());
+    const auto conversation = dde::Conversation::connectWithRetries(messages::kLexdiscService, messages::kLexdiscTopic,
+                                                                     kLexdiscConnectAttempts, kLexdiscConnectPauseMs);
+    if (!conversation)
+        return false;
+    std::string data = poke;
+    data.push_back('\0');
+    return conversation->poke(messages::kLexdiscItem, data, kLexdiscPokeTimeoutMs) == dde::Status::Ack;
+}
+
+void CMainFrame::startOutsideProgram(std::string_view program)
+{
+    if (!process::startProgram(program))
+        reportMissingProgram(program);
+}
+
+void CMainFrame::reportMissingProgram(std::string_view program)
+{
+    editor::messages::warn(editor::messages::withPath(handover::kProgramMissing, process::programFileName(program)));
+}
+
+std::uint64_t CMainFrame::windowHandle() const
+{
+    if (m_windowHandle != 0)
+        return m_windowHandle;
+    return QGuiApplication::platformName() == QLatin1String("xcb") ? static_cast<std::uint64_t>(winId()) : 0;
+}
+
 bool CMainFrame::handOver(std::uint64_t length, std::int64_t returnWindow, bool intoDocument)
 {
     if (engineBusy())
@@ -595,7 +797,7 @@ int CMainFrame::engineCallback(const char* result, void* context)
     return answer;
 }
 
-bool CMainFrame::startEngine(int direction, std::string_view cp932Text)
+CEngineLink& CMainFrame::documentLink(int direction)
 {
     std::unique_ptr<CEngineLink>& link = direction == DIRECTION_EJ ? m_linkEJ : m_linkJE;
     if (!link) {
@@ -605,8 +807,14 @@ bool CMainFrame::startEngine(int direction, std::string_view cp932Text)
             link = std::make_unique<CEngineLink_JE>();
         link->Init(nullptr);
     }
-    link->SetCallback(&CMainFrame::engineCallback, this);
-    return link->TransStartSTR3(std::string(cp932Text).c_str()) != 0;
+    return *link;
+}
+
+bool CMainFrame::startEngine(int direction, std::string_view cp932Text)
+{
+    CEngineLink& link = documentLink(direction);
+    link.SetCallback(&CMainFrame::engineCallback, this);
+    return link.TransStartSTR3(std::string(cp932Text).c_str()) != 0;
 }
 
 void CMainFrame::stopEngines()
@@ -664,10 +872,7 @@ void CMainFrame::runStopped()
     m_progress->hide();
 }
 
-void CMainFrame::readTranslationAloud()
-{
-    // Reading aloud needs the speech module, which this program does not have yet.
-}
+void CMainFrame::readTranslationAloud() { m_speech->readAfterTranslation(); }
 
 void CMainFrame::dispatchPendingMessages() { QCoreApplication::processEvents(); }
 

@@ -26,6 +26,9 @@ class QSplitter;
 namespace yv::trans {
 
 class BusyIndicator;
+class PrintTools;
+class Speech;
+class WordTools;
 
 // Settings subkey of the editor.
 inline constexpr const char* kSettingsKey = "翻訳BOX";
@@ -40,6 +43,13 @@ public:
 
     editor::TransDoc& document() { return *m_doc; }
     editor::TranslateFlow& flow() { return *m_flow; }
+    // The pane the edit commands act on: the one that last had the focus.
+    editor::Side activeSide() const { return m_activeView == m_sourceView ? editor::Side::Source : editor::Side::Translation; }
+    // The document's engine link of a direction (1 EJ, 2 JE), created and initialised on first use.
+    CEngineLink& documentLink(int direction);
+    WordTools& wordTools() { return *m_wordTools; }
+    PrintTools& printTools() { return *m_printTools; }
+    Speech& speech() { return *m_speech; }
     CTransView& view(editor::Side side) { return side == editor::Side::Source ? *m_sourceView : *m_translationView; }
 
     // The file dialogs; tests put their own in.
@@ -60,6 +70,18 @@ public:
     void paste();
     // Esc: back to the window that handed the text over, when it still exists.
     bool returnToSender();
+    void pairMark();
+    // The selection handed to the dictionary box / the example box.
+    void dictionarySearch();
+    void exampleSearch();
+    // The selection poked to the CD-ROM viewer's search service; true when it was accepted.
+    bool cdRomSearch();
+    void fileTranslation();
+    void startOutsideProgram(std::string_view program);
+
+    // The handle other programs know this window by (main() sets the registered one).
+    std::uint64_t windowHandle() const;
+    void setWindowHandle(std::uint64_t handle) { m_windowHandle = handle; }
 
     // A message from another program (+3, +8, +9, +12); the result goes back to the sender.
     std::int64_t handleMessage(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam);
@@ -104,15 +126,21 @@ private:
     void addRecentFile(const std::filesystem::path& file);
     void rebuildRecentMenu();
     bool handOver(std::uint64_t length, std::int64_t returnWindow, bool intoDocument);
+    void handSelectionTo(std::string_view windowClass, std::string_view program);
+    void reportMissingProgram(std::string_view program);
     CTransView& activeView();
     std::optional<editor::SaveAsChoice> runSaveAsDialog();
     std::optional<std::filesystem::path> runOpenDialog();
+    QString dialogFolder() const;
 
     std::unique_ptr<QtFontMetrics> m_font;
     std::unique_ptr<editor::TransDoc> m_doc;
     std::unique_ptr<editor::TranslateFlow> m_flow;
     std::unique_ptr<CEngineLink> m_linkEJ;
     std::unique_ptr<CEngineLink> m_linkJE;
+    std::unique_ptr<WordTools> m_wordTools;
+    std::unique_ptr<PrintTools> m_printTools;
+    std::unique_ptr<Speech> m_speech;
     QSplitter* m_splitter = nullptr;
     CTransView* m_sourceView = nullptr;
     CTransView* m_translationView = nullptr;
@@ -124,6 +152,7 @@ private:
     QActionGroup* m_directionGroup = nullptr;
     QMenu* m_recentMenu = nullptr;
     std::uint64_t m_returnWindow = 0;
+    std::uint64_t m_windowHandle = 0;
     QMetaObject::Connection m_focusConnection;
     // "DIVIDE" as read; the first show applies it.
     int m_storedDivide = -1;

@@ -4,6 +4,8 @@
 #include <platform/codec.h>
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -192,13 +194,23 @@ void CTransView::inputMethodEvent(QInputMethodEvent* event)
     event->accept();
 }
 
+QFont CTransView::compositionFont() const
+{
+    // That input method draws its composition in the system face; others in the pane's.
+    for (const char* variable : {"XMODIFIERS", "QT_IM_MODULE", "GTK_IM_MODULE"}) {
+        if (qEnvironmentVariable(variable).contains(QLatin1String("ATOK"), Qt::CaseInsensitive))
+            return QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    }
+    return m_font.font();
+}
+
 QVariant CTransView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
     case Qt::ImCursorRectangle:
         return QRectF(caretRect());
     case Qt::ImFont:
-        return m_font.font();
+        return compositionFont();
     case Qt::ImEnabled:
         return true;
     default:
@@ -256,6 +268,7 @@ void CTransView::wheelEvent(QWheelEvent* event)
 void CTransView::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
+    QGuiApplication::inputMethod()->update(Qt::ImFont | Qt::ImCursorRectangle);
     viewport()->update();
 }
 

@@ -46,6 +46,8 @@ protected:
 private:
     std::size_t cellAt(const QPoint& viewportPoint) const;
     QRect caretRect() const;
+    // The font the input method composes in.
+    QFont compositionFont() const;
     void updateScrollBar();
     void afterCaretMove();
 

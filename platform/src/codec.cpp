@@ -677,6 +677,12 @@ std::string toCp932(std::string_view bytes, TextEncoding encoding)
     return utf8ToCp932(toUtf8(bytes, encoding));
 }
 
+Utf8Char decodeUtf8At(std::string_view s, std::size_t at)
+{
+    const Utf8Step step = nextUtf8(s, at);
+    return {step.length, step.codePoint, step.valid};
+}
+
 void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {

@@ -9,6 +9,8 @@
 #include <platform/bus.h>
 #include <editorcore/messages.h>
 #include <platform/codec.h>
+#include <platform/x11.h>
+#include <peerprocess.h>
 #include <testhome.h>
 
 #include <gtest/gtest.h>
@@ -299,15 +301,121 @@ TEST_F(TransWindow, HandOverIntoANewDocumentHonoursTheSavePrompt)
     EXPECT_EQ(paneText(*frame, Side::Source), "unsaved");
 }
 
+// A peer process holding a box's window class (and the viewer's search service), logging
+// what it receives.
+class BoxPeer {
+public:
+    explicit BoxPeer(const yv::testing::TestHome& home, std::vector<std::string> extra)
+        : m_log((home.dir() / "peer.log").string()),
+          m_process(BUS_PEER, withLog(std::move(extra), m_log))
+    {
+    }
+    bool ready()
+    {
+        return waitFor([&](const std::string& line) { return line == "ready"; });
+    }
+    template <typename Match>
+    bool waitFor(Match match, int ms = 20000)
+    {
+        for (int waited = 0;; waited += 10) {
+            for (const std::string& line : yv::testing::readLines(m_log))
+                if (match(line))
+                    return true;
+            if (waited >= ms)
+                return false;
+            bus::waitServingEvents(10);
+        }
+    }
+    std::vector<std::string> lines() const { return yv::testing::readLines(m_log); }
+
+private:
+    static std::vector<std::string> withLog(std::vector<std::string> args, const std::string& log)
+    {
+        args.insert(args.end(), {"--log", log});
+        return args;
+    }
+    std::string m_log;
+    yv::testing::ChildProcess m_process;
+};
+
+std::string messageLine(std::string_view windowClass, std::uint32_t message, std::uint64_t wParam,
+                        std::int64_t lParam)
+{
+    return std::string(windowClass) + " " + std::to_string(message) + " " + std::to_string(wParam) + " " +
+           std::to_string(lParam);
+}
+
+TEST_F(TransWindow, CdRomSearchPokesTheCleanedTermWithTheWindowHandle)
+{
+    BoxPeer viewer(home, {"--class", std::string(messages::kLexdiscClass), "--window", "--dde", "LEXDISC"});
+    ASSERT_TRUE(viewer.ready());
+    frame->setWindowHandle(0x5a0c3);
+    type("a");
+    QTest::keyClick(&frame->view(Side::Source), Qt::Key_Return);
+    frame->document().source().select(0, 1);
+    ASSERT_TRUE(frame->cdRomSearch());
+    const std::string expected = "poke SEARCH " + yv::testing::hex(std::string("a  \t5a0c3") + '\0');
+    EXPECT_TRUE(viewer.waitFor([&](const std::string& line) { return line == expected; }))
+        << ::testing::PrintToString(viewer.lines());
+
+    // Nothing selected: the viewer comes forward, nothing is poked.
+    frame->document().source().clearSelection();
+    EXPECT_FALSE(frame->cdRomSearch());
+    int pokes = 0;
+    for (const std::string& line : viewer.lines())
+        pokes += line.rfind("poke ", 0) == 0;
+    EXPECT_EQ(pokes, 1);
+}
+
+TEST_F(TransWindow, ExampleSearchRaisesTheOpenBoxAndHandsTheSelectionOver)
+{
+    BoxPeer box(home, {"--class", std::string(messages::kSampleClass)});
+    ASSERT_TRUE(box.ready());
+    type("example");
+    frame->document().source().select(0, 6);
+    frame->exampleSearch();
+    const auto text = "text " + yv::testing::hex("example");
+    ASSERT_TRUE(box.waitFor([&](const std::string& line) { return line == text; }));
+    const std::vector<std::string> lines = box.lines();
+    const std::vector<std::string> expected = {"ready", messageLine(messages::kSampleClass, messages::kComeToFront, 0, 0),
+                                               messageLine(messages::kSampleClass, messages::kHandOver, 8, 0), text};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(TransWindow, MissingBoxProgramsAreReported)
+{
+    // The tests' own directory holds no dictionary box and no batch box.
+    type("word");
+    frame->document().source().select(0, 3);
+    frame->dictionarySearch();
+    frame->fileTranslation();
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages[0].text, "dictがみつかりません。インストール状態を確認してください。");
+    EXPECT_EQ(presenter.messages[1].text, "fileがみつかりません。インストール状態を確認してください。");
+}
+
+TEST_F(TransWindow, SettingsAndHelpEntriesPostToTheToolbox)
+{
+    BoxPeer toolbox(home, {"--class", std::string(messages::kToolboxClass)});
+    ASSERT_TRUE(toolbox.ready());
+    frame->findChild<QAction*>(QStringLiteral("settingsPage3"))->trigger();
+    frame->findChild<QAction*>(QStringLiteral("helpTopics"))->trigger();
+    const std::string page = messageLine(messages::kToolboxClass, messages::kOpenSettings, 3, 0);
+    const std::string help = messageLine(messages::kToolboxClass, messages::kShowHelp, 1, 0);
+    ASSERT_TRUE(toolbox.waitFor([&](const std::string& line) { return line == help; }));
+    const std::vector<std::string> expected = {"ready", page, help};
+    EXPECT_EQ(toolbox.lines(), expected);
+}
+
 // Through the reference engine: a whole run from the translate command to the end mark.
 class TransProgram : public TransWindow {
 protected:
     static void SetUpTestSuite()
     {
-        ensureApplication();
         ::setenv("YORVANE_CACHE_DIR", ENGINE_CACHE_DIR, 1);
         if (std::getenv("DISPLAY"))
             ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        ensureApplication();
     }
 
     void SetUp() override
@@ -378,6 +486,46 @@ TEST_F(TransProgram, HandOverStartsAFreshDocumentAndTranslatesIt)
     EXPECT_EQ(frame->document().run.runDirection, 1);
     EXPECT_GT(frame->document().translation().length(), 0u);
     EXPECT_FALSE(frame->returnToSender()) << "the return window no longer exists";
+}
+
+TEST_F(TransProgram, TextHandedOverByAnotherProgramIsTranslatedAndEscReturnsToIt)
+{
+    constexpr std::string_view kSenderClass = "QEL_TestSenderWClass";
+    const bool onX11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const auto endpoint = bus::WindowEndpoint::registerWindow(
+        messages::kTransClass, onX11 ? static_cast<bus::WindowHandle>(frame->winId()) : 0,
+        [this](std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) {
+            return frame->handleMessage(message, wParam, lParam);
+        });
+    ASSERT_TRUE(endpoint);
+    BoxPeer sender(home, {"--class", std::string(kSenderClass), "--window", "--hand-over",
+                          std::string(messages::kTransClass), "I read a book. It is good."});
+    ASSERT_TRUE(sender.waitFor([](const std::string& line) { return line.rfind("handed ", 0) == 0; }));
+    EXPECT_TRUE(sender.waitFor([](const std::string& line) { return line == "handed 0"; }, 0))
+        << ::testing::PrintToString(sender.lines());
+    const auto senderWindow = bus::findWindow(kSenderClass);
+    ASSERT_TRUE(senderWindow);
+    EXPECT_EQ(frame->returnWindow(), *senderWindow);
+
+    ASSERT_TRUE(serveUntil([&] { return !frame->document().run.translating; }));
+    const editor::CellStore& source = frame->document().source().store();
+    const editor::CellStore& translation = frame->document().translation().store();
+    ASSERT_GT(translation.length(), 1u);
+    EXPECT_NE(source[0].pair, 0);
+    EXPECT_EQ(translation[0].pair, source[0].pair);
+    EXPECT_NE(source[source.length() - 1].pair, source[0].pair) << "two sentences, two pairs";
+
+    if (onX11) {
+        EXPECT_TRUE(serveUntil([&] { return x11::activeWindow() == frame->winId(); }, 10000))
+            << "the hand-over brings the editor to the front";
+    }
+    QTest::keyClick(&frame->view(Side::Source), Qt::Key_Escape);
+    if (onX11) {
+        EXPECT_TRUE(serveUntil([&] { return x11::activeWindow() == *senderWindow; }, 10000));
+    } else {
+        const std::string raised = messageLine(kSenderClass, messages::kComeToFront, 0, 0);
+        EXPECT_TRUE(sender.waitFor([&](const std::string& line) { return line == raised; }));
+    }
 }
 
 TEST_F(TransProgram, TranslatesDetectedJapaneseAndLinksTheSentences)

@@ -2,8 +2,10 @@
 #include <editorcore/printlayout.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace yv::editor {
 
@@ -104,6 +106,38 @@ private:
 };
 
 } // namespace
+
+int parseStoredNumber(std::string_view text, int fallback, int low, int high)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::invalid_argument || end == text.data())
+        return fallback;
+    // Out of range in either direction clamps like any large number.
+    if (error == std::errc::result_out_of_range)
+        value = text.front() == '-' ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+    return static_cast<int>(std::clamp<long long>(value, low, high));
+}
+
+PrintAlign printAlignFromStored(std::uint32_t code)
+{
+    switch (code) {
+    case static_cast<std::uint32_t>(PrintAlign::Left):
+        return PrintAlign::Left;
+    case static_cast<std::uint32_t>(PrintAlign::Right):
+        return PrintAlign::Right;
+    default:
+        return PrintAlign::Centre;
+    }
+}
+
+PrintWay printWayFromStored(std::uint32_t code)
+{
+    return code == static_cast<std::uint32_t>(PrintWay::TranslationOnly) ? PrintWay::TranslationOnly
+                                                                          : PrintWay::SideBySide;
+}
 
 std::string expandPrintCodes(std::string_view text, int page, std::string_view title, const PrintClock& clock)
 {

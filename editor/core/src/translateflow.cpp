@@ -220,12 +220,17 @@ void TranslateFlow::releaseBusyFlag()
 
 void TranslateFlow::end()
 {
+    endWithoutRun();
+    if (m_doc.run.runDirection == etc::kDirectionJE)
+        m_host.readTranslationAloud();
+}
+
+void TranslateFlow::endWithoutRun()
+{
     m_host.runEnded();
     m_doc.run.translating = false;
     releaseBusyFlag();
     m_host.closeEngines();
-    if (m_doc.run.runDirection == etc::kDirectionJE)
-        m_host.readTranslationAloud();
 }
 
 void TranslateFlow::stop()

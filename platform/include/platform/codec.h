@@ -60,6 +60,15 @@ std::string fromUtf8(std::string_view utf8, TextEncoding encoding);
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t codePoint);
 
+// One UTF-8 character at byte `at` (< s.size()): its length (at least 1; for ill-formed
+// input the maximal ill-formed prefix), its code point, and whether it is well formed.
+struct Utf8Char {
+    std::size_t length;
+    char32_t codePoint;
+    bool valid;
+};
+Utf8Char decodeUtf8At(std::string_view s, std::size_t at);
+
 // Convenience for text that enters the document model: any detected encoding to CP932.
 std::string toCp932(std::string_view bytes, TextEncoding encoding);
 

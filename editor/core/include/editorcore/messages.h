@@ -17,7 +17,15 @@ inline constexpr std::string_view kTextTooLong = "挿入文字列が長すぎま
 inline constexpr std::string_view kEngineBusy = "翻訳エンジンがビジーです。翻訳が終了してから再度実行してください。";
 inline constexpr std::string_view kCannotConnectEJ = "英日翻訳エンジンに接続できません。";
 inline constexpr std::string_view kCannotConnectJE = "日英翻訳エンジンに接続できません。";
+inline constexpr std::string_view kHandOverTooLong = "文字列が長すぎます。";
+inline constexpr std::string_view kCannotConnectLexdisc = "LEXDISCに接続できません";
 inline constexpr std::string_view kSearchDone = "検索が完了しました。";
+inline constexpr std::string_view kNoWordChoice = "この単語は訳語選択できません。";
+inline constexpr std::string_view kNotInDictionary = "指定の単語は辞書にありません。";
+inline constexpr std::string_view kChooseTranslation = "訳語を指定してください。";
+inline constexpr std::string_view kHeadwordTooLong = "登録できる見出し語の長さは125バイトまでです。";
+inline constexpr std::string_view kNoUserDictionaryEJ = "英日ﾕｰｻﾞ辞書が指定されていません。環境設定で指定してください。";
+inline constexpr std::string_view kNoUserDictionaryJE = "日英ﾕｰｻﾞ辞書が指定されていません。環境設定で指定してください。";
 inline constexpr std::string_view kUntitled = "無題";
 inline constexpr std::string_view kUntranslatable = "【翻訳不能文】";
 

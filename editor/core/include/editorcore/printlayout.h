@@ -26,7 +26,21 @@ struct PrintSettings {
     std::string footer;
     PrintAlign headerAlign = PrintAlign::Centre;
     PrintAlign footerAlign = PrintAlign::Centre;
+    std::string fontName = "ＭＳ ゴシック";
+    int fontSize = 10;      // points
 };
+
+// Limits of the stored values: the margins' spin range, and font sizes a page can hold.
+inline constexpr int kMaxMarginMillimetres = 32767;
+inline constexpr int kMinFontPoints = 1;
+inline constexpr int kMaxFontPoints = 500;
+
+// A number stored as decimal text ("35"): `fallback` when the text is not a number, else
+// held within [low, high] (so a negative margin reads as 0).
+int parseStoredNumber(std::string_view text, int fallback, int low, int high);
+// Stored alignment codes and print ways; unknown values read as the defaults.
+PrintAlign printAlignFromStored(std::uint32_t code);
+PrintWay printWayFromStored(std::uint32_t code);
 
 struct PrintDevice {
     int dpiX = 600;

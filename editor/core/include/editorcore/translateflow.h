@@ -40,6 +40,9 @@ public:
     // The engine link's callback: handles one string and returns 0.
     int onCallback(std::string_view text);
     void stop();
+    // The End steps where no run ends (an engine not reached for a registration): display
+    // reset and links closed, nothing read aloud.
+    void endWithoutRun();
 
     bool canTranslate() const;
     bool canStop() const;
