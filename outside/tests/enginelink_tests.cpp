@@ -239,6 +239,30 @@ TEST_F(EngineContract, UserDictionaryRoundTrip)
     EXPECT_NE(lookUp.find("zoru"), std::string::npos) << codec::cp932ToUtf8(lookUp);
 }
 
+TEST_F(EngineContract, LookUpEndedByTheCallbackOfAnEarlierOne)
+{
+    // The second look-up serves events while it waits; the first one's entries arrive then and
+    // their handler ends the conversation, as a dictionary window does when it has its answer.
+    CEngineLink_EJ link;
+    struct Ending {
+        CEngineLink* link;
+        int calls = 0;
+    } ending{&link};
+    link.SetCallback(
+        [](const char*, void* context) {
+            auto* e = static_cast<Ending*>(context);
+            ++e->calls;
+            e->link->DC_DicRead();
+            return 0;
+        },
+        &ending);
+    ASSERT_EQ(link.DicRead("book", "0"), 1);
+    link.DicRead("pen", "0");
+    ASSERT_TRUE(serveUntil([&] { return ending.calls >= 1; }));
+    EXPECT_EQ(link.DicRead("read", "0"), 1) << "a new conversation serves the next look-up";
+    EXPECT_TRUE(serveUntil([&] { return ending.calls >= 2; }));
+}
+
 TEST_F(EngineContract, FileTranslationOfEtc)
 {
     // A missing file with a direction to detect: -1, and no engine is started.

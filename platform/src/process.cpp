@@ -7,7 +7,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <cerrno>
 #include <filesystem>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace yv::process {
 
@@ -44,6 +50,28 @@ bool startProgramIn(const std::filesystem::path& directory, std::string_view nam
         args << QString::fromStdString(a);
     QProcess::startDetached(QString::fromStdString(path.string()), args);
     return true;
+}
+
+int runAndWait(const std::filesystem::path& program, const std::vector<std::string>& arguments)
+{
+    const std::string file = program.string();
+    if (file.empty())
+        return -1;
+    std::vector<std::string> argv{file};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, file.c_str(), nullptr, nullptr, pointers.data(), environ) != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<std::string> splitArguments(std::string_view line)

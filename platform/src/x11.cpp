@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include <xcb/xcb.h>
 
@@ -16,6 +17,10 @@ struct Display {
     xcb_connection_t* connection = nullptr;
     xcb_window_t root = 0;
     xcb_atom_t activeWindowAtom = XCB_ATOM_NONE;
+    xcb_atom_t clientListAtom = XCB_ATOM_NONE;
+    xcb_atom_t wmNameAtom = XCB_ATOM_NONE;
+    xcb_atom_t utf8StringAtom = XCB_ATOM_NONE;
+    xcb_atom_t closeWindowAtom = XCB_ATOM_NONE;
 };
 
 template <typename T>
@@ -56,8 +61,24 @@ Display* display()
         d.connection = c;
         d.root = it.data->root;
         d.activeWindowAtom = internAtom(c, "_NET_ACTIVE_WINDOW");
+        d.clientListAtom = internAtom(c, "_NET_CLIENT_LIST");
+        d.wmNameAtom = internAtom(c, "_NET_WM_NAME");
+        d.utf8StringAtom = internAtom(c, "UTF8_STRING");
+        d.closeWindowAtom = internAtom(c, "_NET_CLOSE_WINDOW");
     });
     return d.connection ? &d : nullptr;
+}
+
+// A text property of a window, whole (titles are short; 64 KB is far beyond any).
+std::string textProperty(Display* d, WindowId window, xcb_atom_t property, xcb_atom_t type)
+{
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        d->connection, xcb_get_property(d->connection, 0, window, property, type, 0, 16384), nullptr));
+    if (!reply || reply->type != type || reply->format != 8)
+        return {};
+    const int length = xcb_get_property_value_length(reply.get());
+    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                       static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
 } // namespace
@@ -112,6 +133,63 @@ bool activateWindow(WindowId window)
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&event));
     }
+    xcb_flush(d->connection);
+    return true;
+}
+
+
+std::vector<WindowId> windowsTitled(std::string_view title)
+{
+    std::vector<WindowId> found;
+    Display* d = display();
+    if (!d || d->clientListAtom == XCB_ATOM_NONE)
+        return found;
+    const Reply<xcb_get_property_reply_t> list(xcb_get_property_reply(
+        d->connection, xcb_get_property(d->connection, 0, d->root, d->clientListAtom, XCB_ATOM_WINDOW, 0, 65536),
+        nullptr));
+    if (!list || list->type != XCB_ATOM_WINDOW || list->format != 32)
+        return found;
+    const auto count = static_cast<std::size_t>(xcb_get_property_value_length(list.get())) / sizeof(WindowId);
+    const auto* windows = static_cast<const WindowId*>(xcb_get_property_value(list.get()));
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string name = textProperty(d, windows[i], d->wmNameAtom, d->utf8StringAtom);
+        if (name.empty())
+            name = textProperty(d, windows[i], XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
+        if (name == title)
+            found.push_back(windows[i]);
+    }
+    return found;
+}
+
+std::string windowClassName(WindowId window)
+{
+    Display* d = display();
+    if (!d || window == 0)
+        return {};
+    // WM_CLASS holds the instance name and the class name, each ended by a NUL.
+    const std::string value = textProperty(d, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+    const std::size_t instanceEnd = value.find('\0');
+    if (instanceEnd == std::string::npos)
+        return {};
+    const std::string className = value.substr(instanceEnd + 1);
+    return className.substr(0, className.find('\0'));
+}
+
+bool closeWindow(WindowId window)
+{
+    Display* d = display();
+    if (!d || d->closeWindowAtom == XCB_ATOM_NONE || !windowExists(window))
+        return false;
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = d->closeWindowAtom;
+    event.data.data32[0] = XCB_CURRENT_TIME;
+    event.data.data32[1] = 2;  // source: a pager
+    xcb_send_event(d->connection, 0, d->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
     xcb_flush(d->connection);
     return true;
 }

@@ -31,8 +31,10 @@ struct CEngineLink::Impl {
     int direction = 1;
     Callback callback = nullptr;
     void* context = nullptr;
-    std::unique_ptr<dde::Conversation> job;
-    std::unique_ptr<dde::Conversation> dictionary;
+    // Shared so that a call in progress keeps its conversation alive when a callback served
+    // during the call ends it (DC_TransSTR3, DC_DicRead).
+    std::shared_ptr<dde::Conversation> job;
+    std::shared_ptr<dde::Conversation> dictionary;
     // Callbacks queued for later must not outlive the link.
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
@@ -57,9 +59,10 @@ struct CEngineLink::Impl {
     {
         job.reset();
         job = open(topic);
-        if (!job)
+        const std::shared_ptr<dde::Conversation> conversation = job;
+        if (!conversation)
             return 0;
-        const bool advised = job->startAdvise(
+        const bool advised = conversation->startAdvise(
             proto::kItemExec,
             [this](const std::string&, const std::string& data) {
                 // Copies: the callback may end this job (DC_TransSTR3) or the link itself.
@@ -72,23 +75,24 @@ struct CEngineLink::Impl {
                 return true;
             },
             kPokeTimeoutMs);
-        if (!advised || job->poke(proto::kItemExec, request, kPokeTimeoutMs) != dde::Status::Ack) {
-            job.reset();
+        if (!advised || conversation->poke(proto::kItemExec, request, kPokeTimeoutMs) != dde::Status::Ack) {
+            if (job == conversation)
+                job.reset();
             return 0;
         }
         return 1;
     }
 
-    dde::Conversation* dictionaryConversation()
+    std::shared_ptr<dde::Conversation> dictionaryConversation()
     {
         if (!dictionary)
             dictionary = open(proto::kTopicDictionary);
-        return dictionary.get();
+        return dictionary;
     }
 
     int pokeDictionary(std::string_view item, const std::string& data)
     {
-        dde::Conversation* conv = dictionaryConversation();
+        std::shared_ptr<dde::Conversation> conv = dictionaryConversation();
         if (!conv)
             return 0;
         dde::Status status = conv->poke(item, data, kPokeTimeoutMs);
@@ -180,7 +184,11 @@ int CEngineLink::DicRead(const char* word, const char* mode)
 {
     if (!d->pokeDictionary(engineprotocol::kItemDicRead, withNul(str(word) + '\t' + str(mode))))
         return 0;
-    const auto result = d->dictionary->request(engineprotocol::kItemDicRead, kPokeTimeoutMs);
+    // The poke serves events while it waits; a callback in them may have ended the conversation.
+    const std::shared_ptr<dde::Conversation> conversation = d->dictionary;
+    if (!conversation)
+        return 0;
+    const auto result = conversation->request(engineprotocol::kItemDicRead, kPokeTimeoutMs);
     if (!result)
         return 0;
     // The entries arrive as a callback from the event loop, as the caller expects them.

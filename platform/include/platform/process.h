@@ -20,6 +20,10 @@ bool startProgram(std::string_view name, const std::vector<std::string>& argumen
 bool startProgramIn(const std::filesystem::path& directory, std::string_view name,
                     const std::vector<std::string>& arguments = {});
 
+// Runs `program` (a path; no search along PATH) with `arguments` and waits for it to end,
+// without a time limit. The exit status, or -1 when it could not be started or was killed.
+int runAndWait(const std::filesystem::path& program, const std::vector<std::string>& arguments = {});
+
 // Splits a command-line tail as a shell would: blanks separate, quotes group, a backslash
 // escapes the next character inside double quotes and outside quotes.
 std::vector<std::string> splitArguments(std::string_view commandLine);

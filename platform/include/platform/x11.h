@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace yv::x11 {
 
@@ -15,5 +18,13 @@ WindowId activeWindow();
 // so that focus-stealing prevention lets it through; without one, raises and focuses it.
 bool activateWindow(WindowId window);
 bool windowExists(WindowId window);
+
+// The managed top-level windows (_NET_CLIENT_LIST) whose title (_NET_WM_NAME, else WM_NAME)
+// is exactly `title` (UTF-8).
+std::vector<WindowId> windowsTitled(std::string_view title);
+// The class part of the window's WM_CLASS ("XTerm"), empty when it has none.
+std::string windowClassName(WindowId window);
+// Asks the window manager to close the window as its close button would (_NET_CLOSE_WINDOW).
+bool closeWindow(WindowId window);
 
 } // namespace yv::x11

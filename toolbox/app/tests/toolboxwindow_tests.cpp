@@ -1,0 +1,497 @@
+// The toolbox window in-process: its look, placement and messages, and, on the test session's
+// X server, hot keys, the selection hand-over, the CD-ROM search key and the focus.
+#include "captureworker.h"
+#include "hotkeys.h"
+#include "spyglass.h"
+#include "toolboxwindow.h"
+#include "x11input.h"
+
+#include <toolboxcore/toolboxtexts.h>
+
+#include <Etc.h>
+#include <HandOver.h>
+#include <Messages.h>
+#include <platform/bus.h>
+#include <platform/codec.h>
+#include <platform/x11.h>
+
+#include "peerprocess.h"
+#include <testhome.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEnterEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <X11/keysym.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace yv;
+using namespace yv::toolbox;
+using yv::testing::ChildProcess;
+using yv::testing::hex;
+using yv::testing::readLines;
+
+// Serves every event meanwhile, the keys and clicks of the user included.
+template <typename Done>
+bool serveUntil(Done done, int ms = 20000)
+{
+    const auto start = std::chrono::steady_clock::now();
+    while (!done()) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+void xdotool(const QStringList& arguments)
+{
+    QProcess::execute(QStringLiteral("xdotool"), arguments);
+}
+
+class Toolbox : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // The X server of the test session when there is one: hot keys and focus need it.
+        if (std::getenv("DISPLAY"))
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        static int argc = 1;
+        static char name[] = "toolboxapp_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication* const app = new QApplication(argc, argv);
+        Q_UNUSED(app);
+    }
+
+    void SetUp() override { window = std::make_unique<CToolboxWnd>(); }
+
+    void TearDown() override
+    {
+        window.reset();
+        peers.clear();
+        bus::waitServingEvents(20);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    std::string logOf(const std::string& name) const { return (home.dir() / (name + ".log")).string(); }
+
+    // A peer window of `windowClass` (shown on X11), logging to "<name>.log".
+    WindowHandle startPeer(const std::string& name, std::vector<std::string> args)
+    {
+        args.insert(args.end(), {"--window", "--log", logOf(name)});
+        peers.push_back(std::make_unique<ChildProcess>(BUS_PEER, args));
+        EXPECT_TRUE(waitForLine(name, "ready"));
+        const auto handle = bus::findWindow(args.at(1));
+        EXPECT_TRUE(handle);
+        return handle.value_or(0);
+    }
+
+    bool waitForLine(const std::string& name, const std::string& needle, int ms = 20000)
+    {
+        return serveUntil([&] { return countLines(name, needle) > 0; }, ms);
+    }
+
+    int countLines(const std::string& name, const std::string& needle) const
+    {
+        const auto lines = readLines(logOf(name));
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.find(needle) != std::string::npos;
+        }));
+    }
+
+    // Activates a window of another program, as the user working in it.
+    static void activate(WindowHandle window)
+    {
+        x11::activateWindow(static_cast<x11::WindowId>(window));
+        EXPECT_TRUE(serveUntil([&] { return x11::activeWindow() == window; }));
+    }
+
+    void showToolbox()
+    {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    bool waitForActions()
+    {
+        return serveUntil([&] { return window->runningActions() == 0; }, 60000);
+    }
+
+    bool waitForMessage(std::string_view text)
+    {
+        return serveUntil([&] {
+            return std::any_of(presenter.messages.begin(), presenter.messages.end(),
+                               [&](const yv::testing::RecordedMessage& m) { return m.text == text; });
+        });
+    }
+
+    static void setSelection(const std::string& utf8)
+    {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(utf8), QClipboard::Selection);
+        ASSERT_TRUE(serveUntil([] { return x11input::hasOwner(x11input::Selection::Primary); }));
+    }
+
+    yv::testing::TestHome home;
+    yv::testing::RecordingPresenter presenter;
+    std::vector<std::unique_ptr<ChildProcess>> peers;
+    std::unique_ptr<CToolboxWnd> window;
+};
+
+TEST_F(Toolbox, UtilityWindowWithSixButtonsThatNeverTakeTheFocus)
+{
+    EXPECT_EQ(window->windowTitle().toStdString(), "Yorvane5");
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::Tool));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    for (const ButtonInfo& info : kButtons) {
+        ASSERT_TRUE(window->button(info.command));
+        EXPECT_EQ(window->button(info.command)->focusPolicy(), Qt::NoFocus);
+    }
+    EXPECT_EQ(window->statusText(0), QString());
+
+    // The status bar describes the button under the mouse and names its key.
+    const auto hover = [&](Command command) {
+        QToolButton* button = window->button(command);
+        QEnterEvent enter(QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)), button->mapToGlobal(QPointF(5, 5)));
+        QApplication::sendEvent(button, &enter);
+    };
+    hover(CmdCdRom);
+    EXPECT_EQ(window->statusText(0).toStdString(), "CDを引きます");
+    EXPECT_EQ(window->statusText(1).toStdString(), "CTRL+F11");
+    hover(CmdExample);
+    EXPECT_EQ(window->statusText(1).toStdString(), "CTRL+F12") << "the example button shows the example key";
+    KeySettings keys{};
+    LoadEnvKeys(&keys);
+    keys.translate = 0x47A;
+    SaveEnvKeys(&keys);
+    hover(CmdTranslate);
+    EXPECT_EQ(window->statusText(0).toStdString(), "翻訳します");
+    EXPECT_EQ(window->statusText(1).toStdString(), "ALT+F11");
+    hover(CmdBatch);
+    EXPECT_EQ(window->statusText(0).toStdString(), "ﾌｧｲﾙを一括翻訳");
+    EXPECT_EQ(window->statusText(1), QString());
+}
+
+TEST_F(Toolbox, StoredPositionIsClampedAndSavedOnClose)
+{
+    SetRegDWORD(HKEY_CURRENT_USER, "TOOLBOX", "LEFT", 100000);
+    SetRegDWORD(HKEY_CURRENT_USER, "TOOLBOX", "TOP", 0xFFFFFFF6u);  // -10
+    CToolboxWnd placed;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(placed.x(), area.left() + area.width() - placed.width()) << "flush with the right edge";
+    EXPECT_EQ(placed.y(), area.top());
+
+    QSignalSpy closed(&placed, &CToolboxWnd::suiteClosed);
+    placed.move(area.left() + 40, area.top() + 30);
+    EXPECT_EQ(placed.handleMessage(messages::kWmClose, 0, 0), 0);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(GetRegDWORD(0, "TOOLBOX", "LEFT", 0), static_cast<std::uint32_t>(placed.x()));
+    EXPECT_EQ(GetRegDWORD(0, "TOOLBOX", "TOP", 0), static_cast<std::uint32_t>(placed.y()));
+}
+
+TEST_F(Toolbox, SettingsSheetAndHelpSayPlainlyWhatIsMissing)
+{
+    window->handleMessage(messages::kOpenSettings, 2, 0);
+    window->runCommand(CmdSettings);
+    ASSERT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages[0].text, kSettingsSheetMissing);
+    EXPECT_EQ(presenter.messages[1].text, kSettingsSheetMissing);
+
+    std::vector<fs::path> opened;
+    window->helpDirectory = home.dir() / "help";
+    window->openHelpPage = [&](const fs::path& page) {
+        opened.push_back(page);
+        return true;
+    };
+    window->handleMessage(messages::kShowHelp, 1, 0);
+    ASSERT_EQ(presenter.messages.size(), 3u);
+    EXPECT_EQ(presenter.messages[2].text,
+              withValue(kHelpMissing, (home.dir() / "help/html/TransBOX.htm").string()));
+    EXPECT_TRUE(opened.empty());
+
+    home.writeFile("help/html/SetEnv.htm", "<html></html>");
+    window->handleMessage(messages::kShowHelp, 6, 0);
+    window->handleMessage(messages::kShowHelp, 7, 0);
+    EXPECT_EQ(presenter.messages.size(), 3u);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], home.dir() / "help/html/SetEnv.htm");
+}
+
+TEST_F(Toolbox, ClosingClosesTheBoxesTheEnginesAndTheOutsideTools)
+{
+    startPeer("trans", {"--class", std::string(messages::kTransClass)});
+    startPeer("engine", {"--class", std::string(messages::kEngineJeClass)});
+    QWidget tool;
+    if (onX11()) {
+        tool.setWindowTitle(QString::fromUtf8("EJ用辞書ツール"));
+        tool.resize(200, 60);
+        tool.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&tool));
+        ASSERT_TRUE(serveUntil([] { return !x11::windowsTitled("EJ用辞書ツール").empty(); }));
+    }
+
+    QSignalSpy closed(window.get(), &CToolboxWnd::suiteClosed);
+    window->close();
+    window->close();
+    EXPECT_EQ(closed.count(), 1) << "closing is not re-entered";
+    EXPECT_TRUE(waitForLine("trans", "QEL_RlyTransWClass 16 0 0"));
+    EXPECT_TRUE(waitForLine("engine", "HINGE/JE 16 0 0"));
+    if (onX11()) {
+        EXPECT_TRUE(serveUntil([&] { return !tool.isVisible(); })) << "closed through the window manager";
+    }
+}
+
+TEST_F(Toolbox, MissingBoxProgramIsNamed)
+{
+    // The test program's directory has no dictionary box.
+    window->runAction(ActionKind::Dictionary);
+    ASSERT_TRUE(waitForActions());
+    EXPECT_TRUE(waitForMessage("Dict.exeがみつかりません。インストール状態を確認してください。"));
+    window->runCommand(CmdBatch);
+    EXPECT_TRUE(waitForMessage("File.exeがみつかりません。インストール状態を確認してください。"));
+}
+
+TEST_F(Toolbox, SecondToolboxComesForwardAndPassesItsFile)
+{
+    const auto endpoint = bus::WindowEndpoint::registerWindow(
+        messages::kToolboxClass, onX11() ? static_cast<bus::WindowHandle>(window->winId()) : 0,
+        [this](std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) {
+            return window->handleMessage(message, wParam, lParam);
+        });
+    ASSERT_TRUE(endpoint);
+    startPeer("trans", {"--class", std::string(messages::kTransClass)});
+    if (onX11()) {
+        window->showMinimized();
+        ASSERT_TRUE(serveUntil([&] { return window->isMinimized(); }));
+    }
+
+    home.writeFile("long.txt", std::string(70000, 'x'));
+    ChildProcess tooLong(TOOLDECK, {(home.dir() / "long.txt").string()});
+    ASSERT_TRUE(serveUntil([&] { return tooLong.waitForExit(0); }));
+    EXPECT_TRUE(waitForMessage(kTextTooLong));
+    EXPECT_EQ(countLines("trans", "text "), 0);
+    if (onX11()) {
+        EXPECT_TRUE(serveUntil([&] { return !window->isMinimized() && window->isVisible(); }));
+    }
+
+    home.writeFile("short.txt", "本を読む。\n");
+    ChildProcess fits(TOOLDECK, {(home.dir() / "short.txt").string()});
+    ASSERT_TRUE(serveUntil([&] { return fits.waitForExit(0); }));
+    EXPECT_TRUE(waitForLine("trans", "QEL_RlyTransWClass 1033 12 0"));
+    EXPECT_TRUE(waitForLine("trans", "text " + hex(codec::utf8ToCp932("本を読む。\n"))));
+}
+
+TEST_F(Toolbox, StartProgramRunsOnlyWhatIsBesideTheToolbox)
+{
+    EXPECT_EQ(StartProgram("Nothing.exe"), 0);
+    EXPECT_EQ(StartProgram("../bin/trans"), 0) << "a bare name only";
+    // The test program's directory holds the bus peer.
+    EXPECT_EQ(StartProgram("bus_peer.exe", "--class QEL_RlyStartedWClass --log \"" + logOf("started") + "\""), 1);
+    EXPECT_TRUE(waitForLine("started", "ready"));
+    bus::postMessage("QEL_RlyStartedWClass", messages::kWmClose, 0, 0);
+    EXPECT_TRUE(serveUntil([] { return !bus::findWindow("QEL_RlyStartedWClass"); }));
+}
+
+TEST_F(Toolbox, CursorCaptureRunsOnlyWithTheWrapperAndHandsOnWhatRests)
+{
+    SoftSettings soft{};
+    LoadEnvSoft(&soft);
+    soft.spyglass = 1;
+    soft.spyglassExec = 2;
+    SaveEnvSoft(&soft);
+    Spyglass without(home.dir(), [](unsigned, const std::string&) {});
+    without.start();
+    EXPECT_FALSE(without.wrapperLoaded());
+    EXPECT_FALSE(without.running());
+
+    startPeer("dict", {"--class", std::string(messages::kDictClass)});
+    startPeer("trans", {"--class", std::string(messages::kTransClass)});
+    Spyglass words(FAKE_WRAPPER_DIR, [](unsigned, const std::string&) {});
+    ASSERT_TRUE(words.wrapperLoaded());
+    words.start();
+    EXPECT_TRUE(words.running());
+    words.tick({100, 100});
+    words.tick({100, 100});
+    ASSERT_TRUE(waitForLine("dict", "text " + hex("library of books")));
+    words.tick({110, 102});
+    words.tick({110, 102});
+    words.tick({100, 100});
+    words.tick({100, 100});
+    EXPECT_EQ(countLines("dict", "text "), 1) << "inside the word, or where it was captured: no new capture";
+
+    soft.spyglassExec = 1;
+    SaveEnvSoft(&soft);
+    Spyglass sentence(FAKE_WRAPPER_DIR, [](unsigned, const std::string&) {});
+    sentence.start();
+    sentence.tick({300, 300});
+    sentence.tick({300, 300});
+    EXPECT_TRUE(waitForLine("trans", "text " + hex("line one\nline two")));
+
+    soft.spyglass = 0;
+    SaveEnvSoft(&soft);
+    sentence.start();
+    EXPECT_FALSE(sentence.running()) << "switched off in the settings";
+}
+
+// On the X server: keys, selections and focus.
+class ToolboxOnX11 : public Toolbox {
+protected:
+    void SetUp() override
+    {
+        if (!onX11())
+            GTEST_SKIP() << "needs the test session's X server";
+        Toolbox::SetUp();
+        showToolbox();
+        source = startPeer("source", {"--class", "QEL_RlyPeerWClass"});
+        activate(source);
+    }
+
+    WindowHandle source = 0;
+};
+
+TEST_F(ToolboxOnX11, HotKeyHandsTheSelectionToTheBoxThenNothingWhenNothingIsSelected)
+{
+    const WindowHandle sample = startPeer("sample", {"--class", std::string(messages::kSampleClass)});
+    activate(source);
+    window->registerHotKeys();
+    EXPECT_TRUE(presenter.messages.empty());
+    setSelection("an example");
+
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F12")});
+    ASSERT_TRUE(waitForLine("sample", "text " + hex("an example")));
+    EXPECT_EQ(countLines("sample", "QEL_RlySampleWClass 1032 11 " + std::to_string(source)), 1)
+        << "the source window travels with the text";
+    ASSERT_TRUE(waitForActions());
+    EXPECT_EQ(x11::activeWindow(), sample);
+
+    // Nothing selected: the box still comes to the front, with nothing handed over.
+    QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    ASSERT_TRUE(serveUntil([] { return !x11input::hasOwner(x11input::Selection::Primary); }));
+    activate(source);
+    const int frontRequests = countLines("sample", "QEL_RlySampleWClass 1036 ");
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F12")});
+    ASSERT_TRUE(serveUntil([&] { return countLines("sample", "QEL_RlySampleWClass 1036 ") > frontRequests; }));
+    ASSERT_TRUE(waitForActions());
+    EXPECT_TRUE(serveUntil([&] { return x11::activeWindow() == sample; }));
+    EXPECT_EQ(countLines("sample", "text "), 1);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(ToolboxOnX11, TerminalWithNothingSelectedIsNotInterrupted)
+{
+    startPeer("sample", {"--class", std::string(messages::kSampleClass)});
+    ChildProcess terminal("/usr/bin/xterm", {"-T", "busy terminal", "-e", "sleep", "600"});
+    ASSERT_TRUE(serveUntil([] { return !x11::windowsTitled("busy terminal").empty(); }));
+    const x11::WindowId xterm = x11::windowsTitled("busy terminal").front();
+    setSelection("gone");
+    QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    ASSERT_TRUE(serveUntil([] { return !x11input::hasOwner(x11input::Selection::Primary); }));
+    activate(xterm);
+
+    window->runCommand(CmdExample);
+    ASSERT_TRUE(waitForActions());
+    EXPECT_TRUE(waitForLine("sample", "QEL_RlySampleWClass 1036 0 0"));
+    EXPECT_FALSE(terminal.waitForExit(500)) << "a Ctrl+C would have ended the program in the terminal";
+    EXPECT_EQ(countLines("sample", "text "), 0);
+}
+
+TEST_F(ToolboxOnX11, SearchKeyGoesToTheViewerAndA129ByteKeyIsRefused)
+{
+    startPeer("lexdisc", {"--class", std::string(messages::kLexdiscClass), "--dde", "LEXDISC"});
+    activate(source);
+    setSelection(std::string(129, 'k'));
+    window->runCommand(CmdCdRom);
+    ASSERT_TRUE(waitForActions());
+    EXPECT_TRUE(waitForMessage(kSearchKeyTooLong));
+    EXPECT_GE(countLines("lexdisc", "QEL_RlyLexdiscWClass 1036 0 0"), 1) << "the viewer is in front all the same";
+    EXPECT_EQ(countLines("lexdisc", "poke"), 0);
+
+    activate(source);
+    setSelection("library");
+    window->runCommand(CmdCdRom);
+    ASSERT_TRUE(waitForActions());
+    EXPECT_TRUE(waitForLine("lexdisc", "poke SEARCH " + hex("library\t" + handover::formatWindowHandle(source) +
+                                                          std::string(1, '\0'))));
+    EXPECT_EQ(presenter.messages.size(), 1u);
+}
+
+TEST_F(ToolboxOnX11, ClickingAButtonLeavesTheFocusWhereItWas)
+{
+    QToolButton* settings = window->button(CmdSettings);
+    const QPoint centre = settings->mapToGlobal(settings->rect().center());
+    xdotool({QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
+             QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(waitForMessage(kSettingsSheetMissing)) << "the click reached the button";
+    EXPECT_EQ(window->statusText(0).toStdString(), "環境設定");
+    QTest::qWait(200);
+    EXPECT_EQ(x11::activeWindow(), source);
+}
+
+TEST_F(ToolboxOnX11, KeyTakenByAnotherProgramIsRefusedAndStoredAsNone)
+{
+    // Another client holds F11 as it is (no modifiers).
+    int screen = 0;
+    xcb_connection_t* other = xcb_connect(nullptr, &screen);
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    const xcb_setup_t* setup = xcb_get_setup(other);
+    xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
+        other, xcb_get_keyboard_mapping(other, setup->min_keycode, setup->max_keycode - setup->min_keycode + 1),
+        nullptr);
+    ASSERT_TRUE(mapping);
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
+    xcb_keycode_t f11 = 0;
+    for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(mapping) && !f11; ++i) {
+        if (syms[i] == XK_F11)
+            f11 = static_cast<xcb_keycode_t>(setup->min_keycode + i / mapping->keysyms_per_keycode);
+    }
+    std::free(mapping);
+    ASSERT_NE(f11, 0);
+    xcb_grab_key(other, 1, root, 0, f11, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));  // the grab is in place
+
+    window->registerHotKeys();
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text,
+              "F11\nこのｷｰは他のｱﾌﾟﾘｹｰｼｮﾝが設定しているか、予約されているため設定できません。\n他のｷｰを指定してください。");
+    KeySettings keys{};
+    LoadEnvKeys(&keys);
+    EXPECT_EQ(keys.translate, 0);
+    EXPECT_EQ(keys.dictionary, 625);
+    EXPECT_EQ(keys.cdrom, 634);
+    EXPECT_EQ(keys.example, 635);
+    xcb_disconnect(other);
+}
+
+TEST(KeySymbols, StoredVirtualKeysMapToTheirKeys)
+{
+    EXPECT_EQ(keySymOf(0x7A), static_cast<std::uint32_t>(XK_F11));
+    EXPECT_EQ(keySymOf(0x87), static_cast<std::uint32_t>(XK_F24));
+    EXPECT_EQ(keySymOf('A'), static_cast<std::uint32_t>(XK_a));
+    EXPECT_EQ(keySymOf('7'), static_cast<std::uint32_t>(XK_7));
+    EXPECT_EQ(keySymOf(0x2D), static_cast<std::uint32_t>(XK_Insert));
+    EXPECT_EQ(keySymOf(0x1C), static_cast<std::uint32_t>(XK_Henkan));
+    EXPECT_EQ(keySymOf(0x07), 0u);
+}
+
+} // namespace

@@ -1,0 +1,21 @@
+// What the toolbox does to other programs' input on X11: synthetic copy keys through XTest,
+// and the owner of the selections it reads. Each call opens its own display connection, so
+// the calls are safe on the capture workers' threads.
+#pragma once
+
+#include <cstdint>
+
+namespace yv::toolbox::x11input {
+
+enum class Selection { Primary, Clipboard };
+enum class CopyKey { Insert, C };
+
+// Ctrl down, the key down and up, Ctrl up, as a keyboard would send them. False without a
+// display or the XTest extension.
+bool pressCtrlWith(CopyKey key);
+// Whether some client owns the selection (it can be asked for its text).
+bool hasOwner(Selection selection);
+// Takes the selection away from its owner, leaving it empty.
+void clear(Selection selection);
+
+} // namespace yv::toolbox::x11input
