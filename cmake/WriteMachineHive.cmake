@@ -15,3 +15,11 @@ reg_sz("HKLM\\${REGPATH_EJ}\\RELAYER/EJ" "IMP" "NASAI")
 reg_sz("HKLM\\${REGPATH_EJ}\\RELAYER/EJ" "TSTYLE" "DEARU")
 reg_sz("HKLM\\${REGPATH_EJ}\\RELAYER/EJ" "YOU" "ON")
 reg_sz("HKLM\\${REGPATH_JE}\\RELAYER/JE" "SUBJ" "it")
+
+# Reading aloud works out of the box on Linux (espeak-ng); reading after every JE run and
+# dictation stay off until the user turns them on.
+execute_process(COMMAND "${YVREG}" add "${product}\\音声設定" /v "use_speak" /t REG_DWORD /d 1 /f
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "yvreg could not write use_speak")
+endif()

@@ -595,6 +595,10 @@ std::int64_t CMainFrame::handleMessage(std::uint32_t message, std::uint64_t wPar
         return handOver(wParam, lParam, true) ? 1 : 0;
     case messages::kHandOverNew:
         return handOver(wParam, lParam, false) ? 1 : 0;
+    case messages::kWmClose:
+        // As the close button: the save prompt first, after the sender has its answer.
+        QTimer::singleShot(0, this, &QWidget::close);
+        return 0;
     case messages::kSpeechSetup:
         m_speech->handleSetupRequest(wParam);
         return 0;

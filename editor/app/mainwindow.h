@@ -83,7 +83,7 @@ public:
     std::uint64_t windowHandle() const;
     void setWindowHandle(std::uint64_t handle) { m_windowHandle = handle; }
 
-    // A message from another program (+3, +8, +9, +12); the result goes back to the sender.
+    // A message from another program (+3, +8, +9, +12, +15, WM_CLOSE); the result goes back to the sender.
     std::int64_t handleMessage(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam);
 
     QAction* action(const char* name) const;
