@@ -14,8 +14,10 @@ using WindowHandle = std::uint64_t;
 inline constexpr int kPolls = 20;
 inline constexpr int kPollIntervalMs = 100;
 
-// Shown when a program of the suite is not installed beside the caller ("%s": its name).
+// Shown when a program of the suite is not installed beside the caller ("%s": its file name).
 inline constexpr std::string_view kProgramMissing = "%sがみつかりません。インストール状態を確認してください。";
+// Shown when a program was started but its window never showed up.
+inline constexpr std::string_view kProgramNoWindow = "%sの画面を開けませんでした。";
 
 struct Target {
     std::optional<WindowHandle> window;
@@ -26,6 +28,8 @@ struct Target {
 // The window of `windowClass`; when there is none, starts `program` from this program's
 // directory and polls for the class every 100 ms, 20 times.
 Target locate(std::string_view windowClass, std::string_view program);
+// What to tell the user when `locate` found no window: nothing when there is one.
+std::string startFailureMessage(const Target& target, std::string_view program);
 // The same, when the caller need not know why a window is missing.
 std::optional<WindowHandle> findOrStart(std::string_view windowClass, std::string_view program);
 

@@ -27,6 +27,15 @@ Target locate(std::string_view windowClass, std::string_view program)
     return {};
 }
 
+std::string startFailureMessage(const Target& target, std::string_view program)
+{
+    if (target.window)
+        return {};
+    std::string message(target.programMissing ? kProgramMissing : kProgramNoWindow);
+    message.replace(message.find("%s"), 2, process::programFileName(program));
+    return message;
+}
+
 std::optional<WindowHandle> findOrStart(std::string_view windowClass, std::string_view program)
 {
     return locate(windowClass, program).window;

@@ -154,7 +154,15 @@ TEST_F(Messaging, ProgramsStartByNameFromTheCallersDirectory)
     EXPECT_EQ(process::programFileName("Trans.exe"), "trans");
     EXPECT_FALSE(process::startProgram("NoSuchProgram.exe"));
     EXPECT_FALSE(process::startProgram("../bin/yvreg"));
-    EXPECT_FALSE(handover::findOrStart("QEL_NoSuchWClass", "NoSuchProgram.exe"));
+    const handover::Target missing = handover::locate("QEL_NoSuchWClass", "NoSuchProgram.exe");
+    EXPECT_TRUE(missing.programMissing);
+    EXPECT_EQ(handover::startFailureMessage(missing, "NoSuchProgram.exe"),
+              "nosuchprogramがみつかりません。インストール状態を確認してください。");
+    // Started without arguments the peer ends at once: its window never shows up.
+    const handover::Target windowless = handover::locate("QEL_NoSuchWClass", "Bus_Peer.exe");
+    EXPECT_FALSE(windowless.window);
+    EXPECT_FALSE(windowless.programMissing);
+    EXPECT_EQ(handover::startFailureMessage(windowless, "Bus_Peer.exe"), "bus_peerの画面を開けませんでした。");
 
     // The peer lives beside this test program; started by name, it shows up within 2 s.
     ASSERT_TRUE(process::startProgram("Bus_Peer.exe", {"--class", "QEL_RlyPeerWClass", "--log", logPath()}));

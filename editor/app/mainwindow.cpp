@@ -61,9 +61,14 @@ constexpr int kLexdiscConnectAttempts = 10;
 constexpr int kLexdiscConnectPauseMs = 500;
 constexpr int kLexdiscPokeTimeoutMs = 3000;
 
+// Settings and help belong to the toolbox, which is started when it is not running.
 void postToToolbox(std::uint32_t message, std::uint64_t wParam)
 {
-    bus::postMessage(yv::messages::kToolboxClass, message, wParam, 0);
+    const handover::Target toolbox = handover::locate(yv::messages::kToolboxClass, yv::messages::kToolboxProgram);
+    if (toolbox.window)
+        bus::postMessage(yv::messages::kToolboxClass, message, wParam, 0);
+    else
+        editor::messages::warn(handover::startFailureMessage(toolbox, yv::messages::kToolboxProgram));
 }
 
 // The pages of the toolbox's settings sheet, in page-number order.
@@ -679,8 +684,7 @@ void CMainFrame::handSelectionTo(std::string_view windowClass, std::string_view 
 {
     const handover::Target target = handover::locate(windowClass, program);
     if (!target.window) {
-        if (target.programMissing)
-            reportMissingProgram(program);
+        editor::messages::warn(handover::startFailureMessage(target, program));
         return;
     }
     // A box that was already open is raised; one just started comes up by itself.
@@ -704,8 +708,7 @@ bool CMainFrame::cdRomSearch()
 {
     const handover::Target target = handover::locate(messages::kLexdiscClass, messages::kLexdiscProgram);
     if (!target.window) {
-        if (target.programMissing)
-            reportMissingProgram(messages::kLexdiscProgram);
+        editor::messages::warn(handover::startFailureMessage(target, messages::kLexdiscProgram));
         return false;
     }
     handover::bringToFront(messages::kLexdiscClass, *target.window);
@@ -729,12 +732,7 @@ bool CMainFrame::cdRomSearch()
 void CMainFrame::startOutsideProgram(std::string_view program)
 {
     if (!process::startProgram(program))
-        reportMissingProgram(program);
-}
-
-void CMainFrame::reportMissingProgram(std::string_view program)
-{
-    editor::messages::warn(editor::messages::withPath(handover::kProgramMissing, process::programFileName(program)));
+        editor::messages::warn(handover::startFailureMessage({.window = std::nullopt, .wasRunning = false, .programMissing = true}, program));
 }
 
 std::uint64_t CMainFrame::windowHandle() const

@@ -127,7 +127,6 @@ private:
     void rebuildRecentMenu();
     bool handOver(std::uint64_t length, std::int64_t returnWindow, bool intoDocument);
     void handSelectionTo(std::string_view windowClass, std::string_view program);
-    void reportMissingProgram(std::string_view program);
     CTransView& activeView();
     std::optional<editor::SaveAsChoice> runSaveAsDialog();
     std::optional<std::filesystem::path> runOpenDialog();

@@ -4,10 +4,12 @@
 #include <platform/messagebox.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QString>
 #include <QThread>
+#include <QTranslator>
 #include <QWidget>
 
 namespace yv::msgbox {
@@ -111,6 +113,11 @@ void installQtPresenter()
 {
     static QtPresenter presenter;
     setPresenter(&presenter);
+    // The suite speaks Japanese whatever the desktop's language; without the translation
+    // files Qt's English texts remain.
+    static QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 }
 
 } // namespace yv::msgbox

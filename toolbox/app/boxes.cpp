@@ -44,12 +44,10 @@ int StartProgram(std::string_view name, std::string_view arguments)
 std::optional<WindowHandle> bringUpBox(const BoxTarget& box, const Notifier& notify)
 {
     const handover::Target target = handover::locate(box.windowClass, box.program);
-    if (target.programMissing) {
-        notify(msgbox::IconExclamation, withValue(handover::kProgramMissing, box.program));
+    if (!target.window) {
+        notify(msgbox::IconExclamation, handover::startFailureMessage(target, box.program));
         return std::nullopt;
     }
-    if (!target.window)
-        return std::nullopt;
     handover::bringToFront(box.windowClass, *target.window);
     return target.window;
 }

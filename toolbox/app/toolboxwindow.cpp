@@ -272,10 +272,10 @@ void CToolboxWnd::runBatchBox()
 {
     const BoxTarget box = batchBox();
     const handover::Target target = handover::locate(box.windowClass, box.program);
-    if (target.programMissing)
-        notifyHere(msgbox::IconExclamation, withValue(handover::kProgramMissing, box.program));
-    else if (target.window)
+    if (target.window)
         bus::sendMessage(box.windowClass, messages::kComeToFront, 0, 0);
+    else
+        notifyHere(msgbox::IconExclamation, handover::startFailureMessage(target, box.program));
 }
 
 void CToolboxWnd::showSettingsSheet()

@@ -389,9 +389,11 @@ TEST_F(TransWindow, MissingBoxProgramsAreReported)
     frame->document().source().select(0, 3);
     frame->dictionarySearch();
     frame->fileTranslation();
-    ASSERT_EQ(presenter.messages.size(), 2u);
+    frame->findChild<QAction*>(QStringLiteral("helpTopics"))->trigger();
+    ASSERT_EQ(presenter.messages.size(), 3u);
     EXPECT_EQ(presenter.messages[0].text, "dictがみつかりません。インストール状態を確認してください。");
     EXPECT_EQ(presenter.messages[1].text, "fileがみつかりません。インストール状態を確認してください。");
+    EXPECT_EQ(presenter.messages[2].text, "tooldeckがみつかりません。インストール状態を確認してください。");
 }
 
 TEST_F(TransWindow, SettingsAndHelpEntriesPostToTheToolbox)

@@ -266,9 +266,9 @@ TEST_F(Toolbox, MissingBoxProgramIsNamed)
     // The test program's directory has no dictionary box.
     window->runAction(ActionKind::Dictionary);
     ASSERT_TRUE(waitForActions());
-    EXPECT_TRUE(waitForMessage("Dict.exeがみつかりません。インストール状態を確認してください。"));
+    EXPECT_TRUE(waitForMessage("dictがみつかりません。インストール状態を確認してください。"));
     window->runCommand(CmdBatch);
-    EXPECT_TRUE(waitForMessage("File.exeがみつかりません。インストール状態を確認してください。"));
+    EXPECT_TRUE(waitForMessage("fileがみつかりません。インストール状態を確認してください。"));
 }
 
 TEST_F(Toolbox, SecondToolboxComesForwardAndPassesItsFile)
