@@ -799,18 +799,7 @@ int CMainFrame::engineCallback(const char* result, void* context)
     return answer;
 }
 
-CEngineLink& CMainFrame::documentLink(int direction)
-{
-    std::unique_ptr<CEngineLink>& link = direction == DIRECTION_EJ ? m_linkEJ : m_linkJE;
-    if (!link) {
-        if (direction == DIRECTION_EJ)
-            link = std::make_unique<CEngineLink_EJ>();
-        else
-            link = std::make_unique<CEngineLink_JE>();
-        link->Init(nullptr);
-    }
-    return *link;
-}
+CEngineLink& CMainFrame::documentLink(int direction) { return m_links.get(direction); }
 
 bool CMainFrame::startEngine(int direction, std::string_view cp932Text)
 {
@@ -821,18 +810,12 @@ bool CMainFrame::startEngine(int direction, std::string_view cp932Text)
 
 void CMainFrame::stopEngines()
 {
-    if (m_linkJE)
-        m_linkJE->TransStop();
-    if (m_linkEJ)
-        m_linkEJ->TransStop();
+    m_links.forEachOpen([](CEngineLink& link) { link.TransStop(); });
 }
 
 void CMainFrame::closeEngines()
 {
-    if (m_linkEJ)
-        m_linkEJ->DC_TransSTR3();
-    if (m_linkJE)
-        m_linkJE->DC_TransSTR3();
+    m_links.forEachOpen([](CEngineLink& link) { link.DC_TransSTR3(); });
 }
 
 void CMainFrame::runStarted()

@@ -2,6 +2,7 @@
 // the file and translate commands, and the messages other programs send it.
 #pragma once
 
+#include "enginelinks.h"
 #include "qtfontmetrics.h"
 #include "transview.h"
 
@@ -135,8 +136,7 @@ private:
     std::unique_ptr<QtFontMetrics> m_font;
     std::unique_ptr<editor::TransDoc> m_doc;
     std::unique_ptr<editor::TranslateFlow> m_flow;
-    std::unique_ptr<CEngineLink> m_linkEJ;
-    std::unique_ptr<CEngineLink> m_linkJE;
+    EngineLinks m_links;
     std::unique_ptr<WordTools> m_wordTools;
     std::unique_ptr<PrintTools> m_printTools;
     std::unique_ptr<Speech> m_speech;

@@ -93,18 +93,7 @@ void WordChoiceDialog::showEvent(QShowEvent* event)
         QTimer::singleShot(0, this, &WordChoiceDialog::startLookUp);
 }
 
-CEngineLink& WordChoiceDialog::link(int direction)
-{
-    std::unique_ptr<CEngineLink>& link = direction == DIRECTION_EJ ? m_linkEJ : m_linkJE;
-    if (!link) {
-        if (direction == DIRECTION_EJ)
-            link = std::make_unique<CEngineLink_EJ>();
-        else
-            link = std::make_unique<CEngineLink_JE>();
-        link->Init(nullptr);
-    }
-    return *link;
-}
+CEngineLink& WordChoiceDialog::link(int direction) { return m_links.get(direction); }
 
 void WordChoiceDialog::startLookUp()
 {
@@ -144,10 +133,7 @@ void WordChoiceDialog::showEntries(std::string_view cp932)
     m_list->clear();
     for (const editor::LookUpRow& row : m_rows)
         new QTreeWidgetItem(m_list, {fromCp932(row.translation), fromCp932(row.partOfSpeech), fromCp932(row.dictionary)});
-    if (m_linkEJ)
-        m_linkEJ->DC_DicRead();
-    if (m_linkJE)
-        m_linkJE->DC_DicRead();
+    m_links.forEachOpen([](CEngineLink& link) { link.DC_DicRead(); });
     m_lookUpDone = true;
     if (result.entries == 0)
         editor::messages::warn(editor::messages::kNotInDictionary);

@@ -2,6 +2,8 @@
 // links, and the list of translations to choose from.
 #pragma once
 
+#include "enginelinks.h"
+
 #include <editorcore/lookupresult.h>
 #include <editorcore/wordchoice.h>
 
@@ -56,8 +58,7 @@ private:
     QTreeWidget* m_list;
     std::vector<editor::LookUpRow> m_rows;
     std::string m_chosen;
-    std::unique_ptr<CEngineLink> m_linkEJ;
-    std::unique_ptr<CEngineLink> m_linkJE;
+    EngineLinks m_links;
     bool m_lookUpStarted = false;
     bool m_lookUpDone = false;
 };

@@ -9,6 +9,7 @@
 #include <platform/bus.h>
 #include <platform/codec.h>
 #include <platform/x11.h>
+#include <enginetests.h>
 #include <testhome.h>
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@
 
 namespace {
 
+using yv::testing::serveUntil;
+
 namespace fs = std::filesystem;
 using namespace yv;
 
@@ -42,19 +45,6 @@ int collect(const char* result, void* context)
     return 0;
 }
 
-// Serves events until `done` or the time-out (generous: an engine may first have to build its
-// dictionary cache, which takes half a minute under the sanitizers).
-template <typename Done>
-bool serveUntil(Done done, int ms = 120000)
-{
-    const auto start = std::chrono::steady_clock::now();
-    while (!done()) {
-        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
-            return false;
-        bus::waitServingEvents(10);
-    }
-    return true;
-}
 
 std::vector<std::string> split(const std::string& s, char sep)
 {
@@ -92,16 +82,12 @@ protected:
 
     void SetUp() override
     {
-        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
-        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+        yv::testing::writeEngineProfiles(home);
     }
 
     void TearDown() override
     {
-        for (const auto windowClass : {messages::kEngineEjClass, messages::kEngineJeClass}) {
-            bus::postMessage(windowClass, messages::kWmClose, 0, 0);
-            serveUntil([&] { return !bus::findWindow(windowClass); }, 5000);
-        }
+        yv::testing::closeEngines();
         blocks::setFlag(blocks::EngineBusy, 0);
     }
 

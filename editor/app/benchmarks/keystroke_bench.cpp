@@ -3,6 +3,8 @@
 // the real font. One 60 Hz frame is 16.7 ms.
 #include "mainwindow.h"
 
+#include <mixedtext.h>
+
 #include <editorcore/cellstore.h>
 
 #include <benchmark/benchmark.h>
@@ -15,22 +17,7 @@
 
 namespace {
 
-std::string mixedText(std::size_t characters)
-{
-    static const std::string pieces[] = {"The ", "editor ", "\x96\x7C\x96\xF3", "keeps ", "\x95\xB6\x8F\xCD\x81\x42", "pairs.\r\n"};
-    std::string out;
-    std::size_t count = 0;
-    for (std::size_t i = 0; count < characters; ++i) {
-        const std::string& piece = pieces[i % 6];
-        for (std::size_t k = 0; k < piece.size() && count < characters; ++count) {
-            const bool lead = (static_cast<unsigned char>(piece[k]) & 0x80) != 0;
-            const std::size_t length = lead ? 2 : (piece[k] == '\r' ? 2 : 1);
-            out.append(piece, k, length);
-            k += length;
-        }
-    }
-    return out;
-}
+using yv::editor::bench::mixedText;
 
 void BM_KeystrokeToRepaint(benchmark::State& state)
 {

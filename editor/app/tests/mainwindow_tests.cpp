@@ -10,6 +10,7 @@
 #include <editorcore/messages.h>
 #include <platform/codec.h>
 #include <platform/x11.h>
+#include <enginetests.h>
 #include <peerprocess.h>
 #include <testhome.h>
 
@@ -27,6 +28,8 @@
 #include <iterator>
 
 namespace {
+
+using yv::testing::serveUntil;
 
 namespace fs = std::filesystem;
 using namespace yv;
@@ -422,31 +425,16 @@ protected:
 
     void SetUp() override
     {
-        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
-        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+        yv::testing::writeEngineProfiles(home);
         TransWindow::SetUp();
     }
 
     void TearDown() override
     {
         frame.reset();
-        for (const auto windowClass : {messages::kEngineEjClass, messages::kEngineJeClass}) {
-            bus::postMessage(windowClass, messages::kWmClose, 0, 0);
-            serveUntil([&] { return !bus::findWindow(windowClass); }, 5000);
-        }
+        yv::testing::closeEngines();
     }
 
-    template <typename Done>
-    static bool serveUntil(Done done, int ms = 120000)
-    {
-        const auto start = std::chrono::steady_clock::now();
-        while (!done()) {
-            if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
-                return false;
-            bus::waitServingEvents(10);
-        }
-        return true;
-    }
 };
 
 // The program itself: one editor per session; a second start hands over to the first.

@@ -10,6 +10,7 @@
 #include <editorcore/messages.h>
 #include <platform/bus.h>
 #include <platform/codec.h>
+#include <enginetests.h>
 #include <testhome.h>
 
 #include <gtest/gtest.h>
@@ -28,6 +29,8 @@
 #include <cstdlib>
 
 namespace {
+
+using yv::testing::serveUntil;
 
 using namespace yv;
 using editor::Side;
@@ -270,31 +273,16 @@ protected:
 
     void SetUp() override
     {
-        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
-        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+        yv::testing::writeEngineProfiles(home);
         WordWindow::SetUp();
     }
 
     void TearDown() override
     {
         frame.reset();
-        for (const auto windowClass : {messages::kEngineEjClass, messages::kEngineJeClass}) {
-            bus::postMessage(windowClass, messages::kWmClose, 0, 0);
-            serveUntil([&] { return !bus::findWindow(windowClass); }, 5000);
-        }
+        yv::testing::closeEngines();
     }
 
-    template <typename Done>
-    static bool serveUntil(Done done, int ms = 120000)
-    {
-        const auto start = std::chrono::steady_clock::now();
-        while (!done()) {
-            if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
-                return false;
-            bus::waitServingEvents(10);
-        }
-        return true;
-    }
 
     void translate(const char* text)
     {

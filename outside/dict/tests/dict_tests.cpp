@@ -7,6 +7,7 @@
 #include <SharedBlocks.h>
 #include <platform/bus.h>
 #include <platform/codec.h>
+#include <enginetests.h>
 #include <testhome.h>
 
 #include <QApplication>
@@ -21,19 +22,10 @@
 
 namespace {
 
+using yv::testing::serveUntil;
+
 using namespace yv;
 
-template <typename Done>
-bool serveUntil(Done done, int ms = 120000)
-{
-    const auto start = std::chrono::steady_clock::now();
-    while (!done()) {
-        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
-            return false;
-        bus::waitServingEvents(10);
-    }
-    return true;
-}
 
 class DictBox : public ::testing::Test {
 protected:
@@ -50,16 +42,12 @@ protected:
 
     void SetUp() override
     {
-        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
-        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+        yv::testing::writeEngineProfiles(home);
     }
 
     void TearDown() override
     {
-        for (const auto windowClass : {messages::kEngineEjClass, messages::kEngineJeClass}) {
-            bus::postMessage(windowClass, messages::kWmClose, 0, 0);
-            serveUntil([&] { return !bus::findWindow(windowClass); }, 5000);
-        }
+        yv::testing::closeEngines();
     }
 
     static bool handOver(dict::DictWindow& window, const std::string& utf8)

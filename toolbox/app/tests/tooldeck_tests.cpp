@@ -9,6 +9,7 @@
 #include <platform/x11.h>
 
 #include "peerprocess.h"
+#include <enginetests.h>
 #include <testhome.h>
 
 #include <gtest/gtest.h>
@@ -71,8 +72,7 @@ protected:
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "needs the test session's X server";
-        home.writeFile("machine/profile/EJRELAY.INI", "[RELAYER/EJ]\nREGPATH=Software\\Test\\EJ\n");
-        home.writeFile("machine/profile/JERELAY.INI", "[RELAYER/JE]\nREGPATH=Software\\Test\\JE\n");
+        yv::testing::writeEngineProfiles(home);
         // The first run is done: the toolbox starts without its dialog.
         SetRegStr(HKEY_CURRENT_USER, "例文", "Path", home.dir().c_str());
     }
