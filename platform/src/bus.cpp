@@ -266,7 +266,7 @@ std::optional<std::int64_t> sendTo(const QString& service, const QString& path, 
 {
     QDBusMessage call = makeCall(service, path, QStringLiteral("Send"));
     call << message << qulonglong(wParam) << qlonglong(lParam);
-    const QDBusMessage reply = connection().call(call, callMode(), timeoutMs);
+    const QDBusMessage reply = callAndWait(call, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
         return std::nullopt;
     return reply.arguments()[0].toLongLong();

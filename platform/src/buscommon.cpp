@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
@@ -16,6 +18,12 @@
 #include <thread>
 
 namespace yv::bus::Internal {
+
+namespace {
+
+constexpr int kTimeoutGraceMs = 1000;
+
+} // namespace
 
 std::string mangle(std::string_view s)
 {
@@ -40,10 +48,25 @@ QDBusConnection connection()
     return QDBusConnection::sessionBus();
 }
 
-QDBus::CallMode callMode()
+QDBusMessage callAndWait(const QDBusMessage& call, int timeoutMs)
 {
     const auto* app = QCoreApplication::instance();
-    return (app && QThread::currentThread() == app->thread()) ? QDBus::BlockWithGui : QDBus::Block;
+    if (!app || QThread::currentThread() != app->thread())
+        return connection().call(call, QDBus::Block, timeoutMs);
+    // Not QDBus::BlockWithGui: its loop can miss a reply that arrives just before it starts
+    // waiting, and then waits for ever. A watcher reports a call that has already finished.
+    QDBusPendingCall pending = connection().asyncCall(call, timeoutMs);
+    if (!pending.isFinished()) {
+        QEventLoop loop;
+        QDBusPendingCallWatcher watcher(pending);
+        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+        // The bus reports the time-out itself; this only guards against a lost report.
+        QTimer::singleShot(timeoutMs + kTimeoutGraceMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!pending.isFinished())
+        return call.createErrorReply(QDBusError::Timeout, QStringLiteral("no reply"));
+    return pending.reply();
 }
 
 void flush()

@@ -17,9 +17,10 @@ std::string mangle(std::string_view s);
 std::string namePrefix();
 
 QDBusConnection connection();
+// Sends `call` and waits for its reply (an error reply when none came within `timeoutMs`).
 // The GUI thread keeps serving its windows while it waits, as a window thread does while it
 // sends; other threads simply block.
-QDBus::CallMode callMode();
+QDBusMessage callAndWait(const QDBusMessage& call, int timeoutMs);
 // A round trip to the bus daemon: everything sent before has been routed when it returns.
 void flush();
 bool nameHasOwner(const QString& name);

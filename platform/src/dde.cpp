@@ -450,7 +450,7 @@ std::unique_ptr<Conversation> Conversation::connect(std::string_view service, st
                                                        QStringLiteral("Connect"));
     call.setAutoStartService(false);
     call << QString::fromStdString(std::string(topic));
-    const QDBusMessage reply = connection().call(call, callMode(), timeoutMs);
+    const QDBusMessage reply = callAndWait(call, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
         return nullptr;
     impl->id = reply.arguments()[0].toULongLong();
@@ -478,7 +478,7 @@ Status Conversation::poke(std::string_view item, std::string_view data, int time
 {
     QDBusMessage call = serverCall(*d, QStringLiteral("Poke"));
     call << QString::fromStdString(std::string(item)) << toByteArray(data);
-    const QDBusMessage reply = connection().call(call, callMode(), timeoutMs);
+    const QDBusMessage reply = callAndWait(call, timeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("u"))
         return failureOf(reply);
     return decode(reply.arguments()[0].toUInt());
@@ -495,7 +495,7 @@ std::optional<std::string> Conversation::request(std::string_view item, int time
 {
     QDBusMessage call = serverCall(*d, QStringLiteral("Request"));
     call << QString::fromStdString(std::string(item));
-    const QDBusMessage reply = connection().call(call, callMode(), timeoutMs);
+    const QDBusMessage reply = callAndWait(call, timeoutMs);
     Status result = failureOf(reply);
     std::optional<std::string> data;
     if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("uay")) {
@@ -514,7 +514,7 @@ bool Conversation::startAdvise(std::string_view item, AdviseHandler handler, int
     d->advise[key] = std::move(handler);
     QDBusMessage call = serverCall(*d, QStringLiteral("AdviseStart"));
     call << QString::fromStdString(key);
-    const QDBusMessage reply = connection().call(call, callMode(), timeoutMs);
+    const QDBusMessage reply = callAndWait(call, timeoutMs);
     const bool accepted = reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("b") &&
                           reply.arguments()[0].toBool();
     if (!accepted)
@@ -526,7 +526,7 @@ void Conversation::stopAdvise(std::string_view item, int timeoutMs)
 {
     QDBusMessage call = serverCall(*d, QStringLiteral("AdviseStop"));
     call << QString::fromStdString(std::string(item));
-    connection().call(call, callMode(), timeoutMs);
+    callAndWait(call, timeoutMs);
     d->advise.erase(std::string(item));
 }
 
@@ -552,7 +552,7 @@ std::vector<ServiceTopic> wildConnect(std::string_view service, std::string_view
                                                            kServerInterface, QStringLiteral("WildConnect"));
         call.setAutoStartService(false);
         call << QString::fromStdString(std::string(topic));
-        const QDBusMessage reply = connection().call(call, callMode(), 3000);
+        const QDBusMessage reply = callAndWait(call, 3000);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("sas"))
             continue;
         const std::string serviceName = reply.arguments()[0].toString().toStdString();
