@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCall>
-#include <QDBusPendingCallWatcher>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
@@ -22,6 +21,7 @@ namespace yv::bus::Internal {
 namespace {
 
 constexpr int kTimeoutGraceMs = 1000;
+constexpr int kPollIntervalMs = 1;
 
 } // namespace
 
@@ -54,14 +54,22 @@ QDBusMessage callAndWait(const QDBusMessage& call, int timeoutMs)
     if (!app || QThread::currentThread() != app->thread())
         return connection().call(call, QDBus::Block, timeoutMs);
     // Not QDBus::BlockWithGui: its loop can miss a reply that arrives just before it starts
-    // waiting, and then waits for ever. A watcher reports a call that has already finished.
+    // waiting, and then waits for ever. The call's state is looked at every millisecond instead
+    // (a pending-call watcher leaves QtDBus's thread busy at exit).
     QDBusPendingCall pending = connection().asyncCall(call, timeoutMs);
     if (!pending.isFinished()) {
         QEventLoop loop;
-        QDBusPendingCallWatcher watcher(pending);
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
-        // The bus reports the time-out itself; this only guards against a lost report.
-        QTimer::singleShot(timeoutMs + kTimeoutGraceMs, &loop, &QEventLoop::quit);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (pending.isFinished())
+                loop.quit();
+        });
+        poll.setTimerType(Qt::PreciseTimer);
+        poll.start(kPollIntervalMs);
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+        guard.start(timeoutMs + kTimeoutGraceMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (!pending.isFinished())
