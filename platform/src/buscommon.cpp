@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kTimeoutGraceMs = 1000;
 constexpr int kPollIntervalMs = 1;
+constexpr std::chrono::microseconds kSpinWait{500};
 
 } // namespace
 
@@ -57,6 +58,10 @@ QDBusMessage callAndWait(const QDBusMessage& call, int timeoutMs)
     // waiting, and then waits for ever. The call's state is looked at every millisecond instead
     // (a pending-call watcher leaves QtDBus's thread busy at exit).
     QDBusPendingCall pending = connection().asyncCall(call, timeoutMs);
+    // Most replies come within a fraction of a millisecond: wait that long without a loop.
+    const auto spinEnd = std::chrono::steady_clock::now() + kSpinWait;
+    while (!pending.isFinished() && std::chrono::steady_clock::now() < spinEnd)
+        std::this_thread::yield();
     if (!pending.isFinished()) {
         QEventLoop loop;
         QTimer poll;
