@@ -8,6 +8,7 @@
 #include <testhome.h>
 
 #include <chrono>
+#include <cstdlib>
 
 namespace yv::testing {
 
@@ -24,6 +25,15 @@ bool serveUntil(Done done, int ms = 60000)
         bus::waitServingEvents(10);
     }
     return true;
+}
+
+// Before the application exists: the engines share the build's dictionary cache, and when
+// there is a display the programs show real windows (the engines' dialogs, activation).
+inline void useReferenceEngines(const char* cacheDir)
+{
+    ::setenv("YORVANE_CACHE_DIR", cacheDir, 1);
+    if (std::getenv("DISPLAY"))
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
 }
 
 // The engines' profile files, naming engine keys of the test's own.

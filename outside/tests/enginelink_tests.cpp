@@ -73,11 +73,7 @@ protected:
         static char name[] = "enginelink_tests";
         static char* argv[] = {name, nullptr};
         static QCoreApplication app(argc, argv);
-        // What the engine derives from its dictionary is shared by the tests' engines.
-        ::setenv("YORVANE_CACHE_DIR", ENGINE_CACHE_DIR, 1);
-        // Engines show real windows (their registration dialog) when there is a display.
-        if (std::getenv("DISPLAY"))
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        yv::testing::useReferenceEngines(ENGINE_CACHE_DIR);
     }
 
     void SetUp() override

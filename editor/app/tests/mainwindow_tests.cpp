@@ -417,9 +417,7 @@ class TransProgram : public TransWindow {
 protected:
     static void SetUpTestSuite()
     {
-        ::setenv("YORVANE_CACHE_DIR", ENGINE_CACHE_DIR, 1);
-        if (std::getenv("DISPLAY"))
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        yv::testing::useReferenceEngines(ENGINE_CACHE_DIR);
         ensureApplication();
     }
 

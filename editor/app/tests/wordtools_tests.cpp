@@ -265,9 +265,7 @@ class WordEngine : public WordWindow {
 protected:
     static void SetUpTestSuite()
     {
-        ::setenv("YORVANE_CACHE_DIR", ENGINE_CACHE_DIR, 1);
-        if (std::getenv("DISPLAY"))
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        yv::testing::useReferenceEngines(ENGINE_CACHE_DIR);
         ensureApplication();
     }
 
