@@ -140,6 +140,12 @@ int reindex(const es::SampleStore& store)
 
 int runCommandLine(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
     const auto options = parse(argc, argv);
     if (!options) {
         std::cerr << kUsage;

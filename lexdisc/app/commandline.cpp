@@ -204,6 +204,12 @@ int search(book::BookShelf& shelf, book::BookPrompter& prompter, const Options& 
 
 int runCommandLine(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
     const std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {
         std::cerr << kUsage;
@@ -211,8 +217,12 @@ int runCommandLine(int argc, char** argv)
     }
     MessageBoxPrompter prompter(0, options->verbose);
     book::BookShelf shelf(prompter);
+    // A folder stands for the disc (or copy of one) that holds the catalog file.
+    std::error_code ec;
     const bool loaded = options->catalog.empty() ? LoadBookList(shelf)
-                                                 : shelf.LoadBookList(options->catalog, {});
+                        : std::filesystem::is_directory(options->catalog, ec)
+                            ? shelf.LoadBookList({}, {std::filesystem::path(options->catalog)})
+                            : shelf.LoadBookList(options->catalog, {});
     if (!loaded) {
         prompter.report(book::BookMessage::NoBooks, book::messageIcon(book::BookMessage::NoBooks));
         return kExitError;

@@ -110,6 +110,7 @@ TEST_F(SampleCommandLine, AddsSearchesAndRebuilds)
 TEST_F(SampleCommandLine, WrongUseFailsWithoutTouchingAnything)
 {
     EXPECT_EQ(runSample("").status, 1);
+    EXPECT_EQ(runSample("--help").status, 0) << "asked for, the usage is no error";
     EXPECT_EQ(runSample("--search x --reindex " + data()).status, 1);
     EXPECT_EQ(runSample("--add x " + data()).status, 1);
     EXPECT_EQ(runSample("--search x --data '" + (home.dir() / "none").string() + "'").status, 1);

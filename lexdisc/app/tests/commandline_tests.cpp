@@ -50,6 +50,9 @@ TEST(LexdiscCommandLineTest, SearchPrintsPositionsAndHeadings)
     EXPECT_EQ(found.out, "2:334\t5:80\tapple\n2:432\t5:96\tapplication\n");
 
     EXPECT_EQ(lexdisc(home, kCatalog + " --search app --limit 1").out, "2:334\t5:80\tapple\n");
+    // The book's folder does as well as its catalog file.
+    EXPECT_EQ(lexdisc(home, std::string("--catalog ") + YV_SAMPLE_BOOK_DIR + " --search app --limit 1").out,
+              "2:334\t5:80\tapple\n");
     EXPECT_EQ(lexdisc(home, kCatalog + " --search ism --backward").out, "2:540\t5:142\trationalism\n");
 
     const Outcome missing = lexdisc(home, kCatalog + " --search zzz");
@@ -75,6 +78,7 @@ TEST(LexdiscCommandLineTest, BookErrorsExitTwoWithTheMessage)
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("EPWINGのCD-ROMを見つけられませんでした。"), std::string::npos);
     EXPECT_EQ(lexdisc(home, "--search").status, 2);
+    EXPECT_EQ(lexdisc(home, "--help").status, 0) << "asked for, the usage is no error";
 }
 #endif
 
