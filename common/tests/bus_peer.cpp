@@ -6,6 +6,7 @@
 // (+8, +9) adds "text <hex bytes>" (with --quiet only the length) or "refused". WM_CLOSE ends the program. With --dde it
 // serves SERVICE, topic "SEARCH": a poke of "busy" is answered busy, "advise N" pushes N
 // advise lines on item "stream", others are acknowledged; item "last" requests the last poke.
+// A hand-over with kPeerSelectMessage makes its (UTF-8) text the peer's PRIMARY selection.
 // With --hand-over, once ready it hands TEXT to CLASS with +8 and its own window as the window
 // to return to, and logs "handed <result>".
 #include "HandOver.h"
@@ -17,6 +18,7 @@
 #include <platform/qtwindow.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTimer>
 #include <QWidget>
 
@@ -94,6 +96,12 @@ int main(int argc, char** argv)
                     else
                         logLine("text " + (quiet ? std::to_string(text->size()) : hex(*text)));
                     return text ? static_cast<std::int64_t>(text->size()) : -1;
+                }
+                if (message == yv::testing::kPeerSelectMessage) {
+                    const auto text = yv::handover::receiveText(wParam);
+                    if (text)
+                        QGuiApplication::clipboard()->setText(QString::fromStdString(*text), QClipboard::Selection);
+                    return text ? 1 : 0;
                 }
                 if (message == yv::messages::kComeToFront)
                     yv::window::comeToFront(&window);

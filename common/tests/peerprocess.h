@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -78,6 +79,10 @@ private:
     int m_status = 0;
     bool m_exited = false;
 };
+
+// Sent to the bus peer with a hand-over of UTF-8 text: the peer makes the text its PRIMARY
+// selection, as a program where the user has selected it.
+inline constexpr std::uint32_t kPeerSelectMessage = 0x0400 + 0x60;
 
 // Bytes as lower-case hexadecimal, as the peer logs what it received.
 inline std::string hex(std::string_view bytes)

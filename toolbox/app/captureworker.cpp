@@ -66,7 +66,8 @@ void activate(WindowHandle window)
         sleepMs(kActivationPollMs);
 }
 
-// What the user has selected in `source`: the PRIMARY selection, else what the program copies
+// What the user has selected in `source`: the PRIMARY selection when `source`'s program holds
+// it (a selection left in another program is not this one's), else what the program copies
 // on Ctrl+Insert or Ctrl+C (never Ctrl+C to a terminal, where it interrupts). The clipboard is
 // emptied only when the keys are needed, so that a selection read directly leaves the user's
 // clipboard alone.
@@ -75,7 +76,7 @@ std::string copySelection(GuiBridge& gui, WindowHandle source)
     const bool terminal = isTerminalClass(x11::windowClassName(static_cast<x11::WindowId>(source)));
     bool clipboardCleared = false;
     for (int round = 0; round < kCopyRounds && gui.alive(); ++round) {
-        if (x11input::hasOwner(x11input::Selection::Primary)) {
+        if (x11input::ownedByProgramOf(x11input::Selection::Primary, static_cast<unsigned long>(source))) {
             if (std::string text = readSelection(gui, x11input::Selection::Primary); !text.empty())
                 return text;
         }

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <memory>
@@ -57,6 +58,22 @@ bool hasOwner(Selection selection)
 {
     const DisplayPtr d = openDisplay();
     return d && XGetSelectionOwner(d.get(), atomOf(d.get(), selection)) != None;
+}
+
+bool ownedByProgramOf(Selection selection, unsigned long window)
+{
+    const DisplayPtr d = openDisplay();
+    if (!d || window == 0)
+        return false;
+    const Window owner = XGetSelectionOwner(d.get(), atomOf(d.get(), selection));
+    if (owner == None)
+        return false;
+    // The server hands each client a block of ids: the bits outside the resource mask name it.
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(nullptr, nullptr), xcb_disconnect);
+    if (xcb_connection_has_error(c.get()))
+        return false;
+    const unsigned long clientBits = ~static_cast<unsigned long>(xcb_get_setup(c.get())->resource_id_mask);
+    return (owner & clientBits) == (window & clientBits);
 }
 
 void clear(Selection selection)

@@ -15,6 +15,9 @@ enum class CopyKey { Insert, C };
 bool pressCtrlWith(CopyKey key);
 // Whether some client owns the selection (it can be asked for its text).
 bool hasOwner(Selection selection);
+// Whether the selection's owner is the program (X client) that made `window`: only then is
+// what it holds what the user has selected there, not something left from another program.
+bool ownedByProgramOf(Selection selection, unsigned long window);
 // Takes the selection away from its owner, leaving it empty.
 void clear(Selection selection);
 

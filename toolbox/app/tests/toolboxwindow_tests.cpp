@@ -11,6 +11,7 @@
 #include <Etc.h>
 #include <HandOver.h>
 #include <Messages.h>
+#include <SharedBlocks.h>
 #include <platform/bus.h>
 #include <platform/codec.h>
 #include <platform/x11.h>
@@ -144,10 +145,19 @@ protected:
         });
     }
 
-    static void setSelection(const std::string& utf8)
+    // The user selects `utf8` in the program of `window` (a bus peer of class `windowClass`).
+    static void selectIn(std::string_view windowClass, WindowHandle window, const std::string& utf8)
     {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(utf8), QClipboard::Selection);
-        ASSERT_TRUE(serveUntil([] { return x11input::hasOwner(x11input::Selection::Primary); }));
+        const auto block = blocks::TextBlockWriter::write(utf8);
+        ASSERT_TRUE(block);
+        ASSERT_EQ(bus::sendMessage(windowClass, yv::testing::kPeerSelectMessage, block->length(), 0), 1);
+        ASSERT_TRUE(serveUntil([&] { return x11input::ownedByProgramOf(x11input::Selection::Primary, window); }));
+    }
+
+    static void clearSelection()
+    {
+        x11input::clear(x11input::Selection::Primary);
+        ASSERT_TRUE(serveUntil([] { return !x11input::hasOwner(x11input::Selection::Primary); }));
     }
 
     yv::testing::TestHome home;
@@ -356,26 +366,28 @@ TEST_F(Toolbox, CursorCaptureRunsOnlyWithTheWrapperAndHandsOnWhatRests)
 // On the X server: keys, selections and focus.
 class ToolboxOnX11 : public Toolbox {
 protected:
+    static constexpr std::string_view kSourceClass = "QEL_RlyPeerWClass";
+
     void SetUp() override
     {
         if (!onX11())
             GTEST_SKIP() << "needs the test session's X server";
         Toolbox::SetUp();
         showToolbox();
-        source = startPeer("source", {"--class", "QEL_RlyPeerWClass"});
+        source = startPeer("source", {"--class", std::string(kSourceClass)});
         activate(source);
     }
 
     WindowHandle source = 0;
 };
 
-TEST_F(ToolboxOnX11, HotKeyHandsTheSelectionToTheBoxThenNothingWhenNothingIsSelected)
+TEST_F(ToolboxOnX11, HotKeyHandsTheSelectionToTheBoxThenNothingWhenNothingIsSelectedThere)
 {
     const WindowHandle sample = startPeer("sample", {"--class", std::string(messages::kSampleClass)});
     activate(source);
     window->registerHotKeys();
     EXPECT_TRUE(presenter.messages.empty());
-    setSelection("an example");
+    selectIn(kSourceClass, source, "an example");
 
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F12")});
     ASSERT_TRUE(waitForLine("sample", "text " + hex("an example")));
@@ -384,9 +396,10 @@ TEST_F(ToolboxOnX11, HotKeyHandsTheSelectionToTheBoxThenNothingWhenNothingIsSele
     ASSERT_TRUE(waitForActions());
     EXPECT_EQ(x11::activeWindow(), sample);
 
-    // Nothing selected: the box still comes to the front, with nothing handed over.
-    QGuiApplication::clipboard()->clear(QClipboard::Selection);
-    ASSERT_TRUE(serveUntil([] { return !x11input::hasOwner(x11input::Selection::Primary); }));
+    // Nothing selected in the source, only something left in another program: the box still
+    // comes to the front, with nothing handed over.
+    QGuiApplication::clipboard()->setText(QStringLiteral("left elsewhere"), QClipboard::Selection);
+    ASSERT_TRUE(serveUntil([] { return x11input::hasOwner(x11input::Selection::Primary); }));
     activate(source);
     const int frontRequests = countLines("sample", "QEL_RlySampleWClass 1036 ");
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F12")});
@@ -403,9 +416,7 @@ TEST_F(ToolboxOnX11, TerminalWithNothingSelectedIsNotInterrupted)
     ChildProcess terminal("/usr/bin/xterm", {"-T", "busy terminal", "-e", "sleep", "600"});
     ASSERT_TRUE(serveUntil([] { return !x11::windowsTitled("busy terminal").empty(); }));
     const x11::WindowId xterm = x11::windowsTitled("busy terminal").front();
-    setSelection("gone");
-    QGuiApplication::clipboard()->clear(QClipboard::Selection);
-    ASSERT_TRUE(serveUntil([] { return !x11input::hasOwner(x11input::Selection::Primary); }));
+    clearSelection();
     activate(xterm);
 
     window->runCommand(CmdExample);
@@ -419,7 +430,7 @@ TEST_F(ToolboxOnX11, SearchKeyGoesToTheViewerAndA129ByteKeyIsRefused)
 {
     startPeer("lexdisc", {"--class", std::string(messages::kLexdiscClass), "--dde", "LEXDISC"});
     activate(source);
-    setSelection(std::string(129, 'k'));
+    selectIn(kSourceClass, source, std::string(129, 'k'));
     window->runCommand(CmdCdRom);
     ASSERT_TRUE(waitForActions());
     EXPECT_TRUE(waitForMessage(kSearchKeyTooLong));
@@ -427,7 +438,7 @@ TEST_F(ToolboxOnX11, SearchKeyGoesToTheViewerAndA129ByteKeyIsRefused)
     EXPECT_EQ(countLines("lexdisc", "poke"), 0);
 
     activate(source);
-    setSelection("library");
+    selectIn(kSourceClass, source, "library");
     window->runCommand(CmdCdRom);
     ASSERT_TRUE(waitForActions());
     EXPECT_TRUE(waitForLine("lexdisc", "poke SEARCH " + hex("library\t" + handover::formatWindowHandle(source) +
