@@ -7,20 +7,20 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
-#include <QDBusPendingCall>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace yv::bus::Internal {
 
 namespace {
 
-constexpr int kTimeoutGraceMs = 1000;
 constexpr int kPollIntervalMs = 1;
 constexpr std::chrono::microseconds kSpinWait{500};
 
@@ -55,31 +55,34 @@ QDBusMessage callAndWait(const QDBusMessage& call, int timeoutMs)
     if (!app || QThread::currentThread() != app->thread())
         return connection().call(call, QDBus::Block, timeoutMs);
     // Not QDBus::BlockWithGui: its loop can miss a reply that arrives just before it starts
-    // waiting, and then waits for ever. The call's state is looked at every millisecond instead
-    // (a pending-call watcher leaves QtDBus's thread busy at exit).
-    QDBusPendingCall pending = connection().asyncCall(call, timeoutMs);
+    // waiting, and then waits for ever. The plain blocking call runs on a thread of its own
+    // while this one serves its events and looks every millisecond whether it has returned.
+    struct Outcome {
+        std::atomic<bool> done{false};
+        QDBusMessage reply;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    std::thread caller([outcome, call, timeoutMs] {
+        outcome->reply = connection().call(call, QDBus::Block, timeoutMs);
+        outcome->done.store(true, std::memory_order_release);
+    });
     // Most replies come within a fraction of a millisecond: wait that long without a loop.
     const auto spinEnd = std::chrono::steady_clock::now() + kSpinWait;
-    while (!pending.isFinished() && std::chrono::steady_clock::now() < spinEnd)
+    while (!outcome->done.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < spinEnd)
         std::this_thread::yield();
-    if (!pending.isFinished()) {
+    if (!outcome->done.load(std::memory_order_acquire)) {
         QEventLoop loop;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (pending.isFinished())
+            if (outcome->done.load(std::memory_order_acquire))
                 loop.quit();
         });
         poll.setTimerType(Qt::PreciseTimer);
         poll.start(kPollIntervalMs);
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-        guard.start(timeoutMs + kTimeoutGraceMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    if (!pending.isFinished())
-        return call.createErrorReply(QDBusError::Timeout, QStringLiteral("no reply"));
-    return pending.reply();
+    caller.join();
+    return outcome->reply;
 }
 
 void flush()
