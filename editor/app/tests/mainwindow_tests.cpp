@@ -1,6 +1,7 @@
 // The editor window's commands offscreen: typing, command states, the save prompt, the file
 // round trip, the direction commands and hand-overs.
 #include "mainwindow.h"
+#include "transtests.h"
 
 #include <Etc.h>
 #include <HandOver.h>
@@ -29,6 +30,9 @@
 
 namespace {
 
+using yv::testing::ensureApplication;
+using yv::testing::paneText;
+
 using yv::testing::serveUntil;
 
 namespace fs = std::filesystem;
@@ -41,20 +45,7 @@ std::string readFile(const fs::path& p)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string paneText(trans::CMainFrame& frame, Side side)
-{
-    return codec::cp932ToUtf8(frame.document().pane(side).store().bytes());
-}
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "transapp_tests";
-    static char* argv[] = {name, nullptr};
-    // Kept for the life of the process: QTest's input devices go away with it at exit.
-    static QApplication* const app = new QApplication(argc, argv);
-    Q_UNUSED(app);
-}
 
 class TransWindow : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // back with pdftotext, the stored print settings and the page-layout sheet, and speech into a
 // recording sink with the tool-bar buttons swapped while it reads.
 #include "mainwindow.h"
+#include "transtests.h"
 #include "pagelayoutsheet.h"
 #include "printtools.h"
 #include "speech.h"
@@ -33,17 +34,11 @@
 
 namespace {
 
+using yv::testing::ensureApplication;
+
 namespace fs = std::filesystem;
 using namespace yv;
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "transprint_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* const app = new QApplication(argc, argv);
-    Q_UNUSED(app);
-}
 
 // The text of each page of a PDF, through pdftotext.
 std::vector<std::string> pdfPages(const fs::path& pdf)

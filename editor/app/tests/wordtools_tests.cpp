@@ -2,6 +2,7 @@
 // choice and registration offscreen, and word choice through the reference engine.
 #include "findreplace.h"
 #include "mainwindow.h"
+#include "transtests.h"
 #include "wordchoicedialog.h"
 #include "wordtools.h"
 
@@ -30,15 +31,14 @@
 
 namespace {
 
+using yv::testing::ensureApplication;
+using yv::testing::paneText;
+
 using yv::testing::serveUntil;
 
 using namespace yv;
 using editor::Side;
 
-std::string paneText(trans::CMainFrame& frame, Side side)
-{
-    return codec::cp932ToUtf8(frame.document().pane(side).store().bytes());
-}
 
 std::string readSetting(const char* name)
 {
@@ -64,14 +64,6 @@ std::vector<std::string> shownMessages(const yv::testing::RecordingPresenter& pr
     return texts;
 }
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "transwords_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* const app = new QApplication(argc, argv);
-    Q_UNUSED(app);
-}
 
 class WordWindow : public ::testing::Test {
 protected:
