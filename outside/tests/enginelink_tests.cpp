@@ -193,9 +193,10 @@ TEST_F(EngineContract, UserDictionaryRoundTrip)
 
     if (x11::available() && std::system("command -v xdotool >/dev/null") == 0) {
         // The registration runs in the engine's own dialog: fill it in as a user would (the
-        // headword comes filled in, the focus waits in the translation field).
+        // headword comes filled in, the focus waits in the translation field; the dialog gets a
+        // moment to take the keyboard after it is activated, or the first key goes astray).
         ASSERT_EQ(link.DicEdit("zorblax", dic.c_str()), 1);
-        ASSERT_EQ(std::system("xdotool search --sync --limit 1 --name '単語登録' windowactivate --sync "
+        ASSERT_EQ(std::system("xdotool search --sync --limit 1 --name '単語登録' windowactivate --sync sleep 0.3 "
                               "type --delay 5 zoru >/dev/null 2>&1"), 0);
         ASSERT_EQ(std::system("xdotool key --delay 20 Return"), 0);
     } else {

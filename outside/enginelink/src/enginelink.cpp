@@ -40,14 +40,14 @@ struct CEngineLink::Impl {
 
     bool ej() const { return direction == 1; }
     std::string_view service() const { return ej() ? proto::kServiceEJ : proto::kServiceJE; }
+    std::string_view windowClass() const { return ej() ? proto::kWindowClassEJ : proto::kWindowClassJE; }
 
     // A conversation with the engine, starting its program when no engine window exists.
     std::unique_ptr<dde::Conversation> open(std::string_view topic)
     {
         if (auto conv = dde::Conversation::connect(service(), topic))
             return conv;
-        const std::string_view windowClass = ej() ? proto::kWindowClassEJ : proto::kWindowClassJE;
-        if (!bus::findWindow(windowClass)) {
+        if (!bus::findWindow(windowClass())) {
             const std::string_view program = ej() ? proto::kProgramEJ : proto::kProgramJE;
             if (!process::startProgramIn(paths::moduleDir(reinterpret_cast<const void*>(&anchor)), program))
                 return nullptr;
@@ -96,8 +96,11 @@ struct CEngineLink::Impl {
         if (!conv)
             return 0;
         dde::Status status = conv->poke(item, data, kPokeTimeoutMs);
-        if (status == dde::Status::Failed) {
-            // The engine has ended since (new settings): talk to a fresh one.
+        // An engine that ended since (new settings) answers nothing, or goes while the poke waits
+        // (which reads as a time-out, but its window is gone too): talk to a fresh one.
+        const bool engineGone = status == dde::Status::Failed ||
+                                (status == dde::Status::TimedOut && !bus::findWindow(windowClass()));
+        if (engineGone) {
             dictionary.reset();
             conv = dictionaryConversation();
             status = conv ? conv->poke(item, data, kPokeTimeoutMs) : dde::Status::Failed;
