@@ -1,6 +1,6 @@
 // Fuzzes the word-choice look-up string: every row comes from a counted entry line, and the
 // texts it shows and registers are pieces of the input.
-#include <editorcore/lookupresult.h>
+#include <enginelink/lookupresult.h>
 #include <editorcore/wordchoice.h>
 
 #include <cstdint>
@@ -10,6 +10,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace yv::editor;
+    using yv::enginelink::LookUpResult;
+    using yv::enginelink::LookUpRow;
+    using yv::enginelink::parseLookUp;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const LookUpResult result = parseLookUp(text);
     if (result.rows.size() > result.entries)

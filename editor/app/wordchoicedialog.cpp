@@ -128,10 +128,10 @@ int WordChoiceDialog::lookUpCallback(const char* result, void* context)
 
 void WordChoiceDialog::showEntries(std::string_view cp932)
 {
-    const editor::LookUpResult result = editor::parseLookUp(cp932);
+    const enginelink::LookUpResult result = enginelink::parseLookUp(cp932);
     m_rows = result.rows;
     m_list->clear();
-    for (const editor::LookUpRow& row : m_rows)
+    for (const enginelink::LookUpRow& row : m_rows)
         new QTreeWidgetItem(m_list, {fromCp932(row.translation), fromCp932(row.partOfSpeech), fromCp932(row.dictionary)});
     m_links.forEachOpen([](CEngineLink& link) { link.DC_DicRead(); });
     m_lookUpDone = true;

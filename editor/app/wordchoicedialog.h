@@ -4,7 +4,7 @@
 
 #include "enginelinks.h"
 
-#include <editorcore/lookupresult.h>
+#include <enginelink/lookupresult.h>
 #include <editorcore/wordchoice.h>
 
 #include <QDialog>
@@ -56,7 +56,7 @@ private:
     editor::WordChoiceUnit m_unit;
     std::function<void(const std::string&)> m_registerHeadword;
     QTreeWidget* m_list;
-    std::vector<editor::LookUpRow> m_rows;
+    std::vector<enginelink::LookUpRow> m_rows;
     std::string m_chosen;
     EngineLinks m_links;
     bool m_lookUpStarted = false;

@@ -5,7 +5,7 @@
 #include <Etc.h>
 #include <HandOver.h>
 #include <Messages.h>
-#include <editorcore/lookupresult.h>
+#include <enginelink/lookupresult.h>
 #include <platform/codec.h>
 #include <platform/qtwindow.h>
 
@@ -173,8 +173,8 @@ int DictWindow::onEntries(const char* result, void* context)
 void DictWindow::showEntries(const std::string& cp932Result)
 {
     m_entries->clear();
-    const editor::LookUpResult parsed = editor::parseLookUp(cp932Result);
-    for (const editor::LookUpRow& row : parsed.rows) {
+    const enginelink::LookUpResult parsed = enginelink::parseLookUp(cp932Result);
+    for (const enginelink::LookUpRow& row : parsed.rows) {
         auto* item = new QTreeWidgetItem(m_entries, {fromCp932(row.translation), fromCp932(row.partOfSpeech),
                                                      fromCp932(row.dictionary)});
         if (row.headword) {

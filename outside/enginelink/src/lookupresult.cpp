@@ -1,9 +1,9 @@
-// Parsing of the word-choice look-up string.
-#include <editorcore/lookupresult.h>
+// Parsing of the engine's look-up string.
+#include <enginelink/lookupresult.h>
 
 #include <platform/codec.h>
 
-namespace yv::editor {
+namespace yv::enginelink {
 
 namespace {
 
@@ -84,4 +84,4 @@ LookUpResult parseLookUp(std::string_view text)
     return result;
 }
 
-} // namespace yv::editor
+} // namespace yv::enginelink

@@ -1,4 +1,4 @@
-// The look-up string an engine returns for word choice, turned into the rows of the list.
+// The look-up string an engine returns (DicRead), turned into the rows of a word list.
 #pragma once
 
 #include <cstddef>
@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace yv::editor {
+namespace yv::enginelink {
 
-// One row of the word-choice list; texts are CP932 as the engine sent them.
+// One row of a word list; texts are CP932 as the engine sent them.
 struct LookUpRow {
     std::string translation;   // "訳語": the entry's third field, or a headword row's first
     std::string partOfSpeech;  // "品詞": the first field (empty in a headword row)
@@ -30,4 +30,4 @@ LookUpResult parseLookUp(std::string_view cp932);
 // The dictionary's file name without directory ("/" or "\") and extension.
 std::string dictionaryName(std::string_view cp932Path);
 
-} // namespace yv::editor
+} // namespace yv::enginelink
