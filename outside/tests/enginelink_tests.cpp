@@ -274,21 +274,29 @@ TEST_F(EngineContract, StopDuringAFileJobEndsIt)
     for (int i = 0; i < 4000; ++i)
         big += "This sentence number " + std::to_string(i) + " is here to keep the engine busy.\n";
     home.writeFile("big.txt", big);
-    // The first progress message asks for the stop; the job still ends with "end".
+    // The first progress message asks for the stop; the job still ends with "end", and a
+    // stopped job writes no output.
     struct Notify {
         std::unique_ptr<bus::WindowEndpoint> endpoint;
-        int progress = 0;
+        std::vector<std::int64_t> percents;
     } notify;
     notify.endpoint = bus::WindowEndpoint::registerWindow("QEL_RlyTestNotifyWClass", 0,
-        [&](std::uint32_t message, std::uint64_t, std::int64_t) -> std::int64_t {
-            if (message == messages::kProgress && ++notify.progress == 1)
-                CnvTxt_stop();
+        [&](std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) -> std::int64_t {
+            if (message == messages::kProgress && wParam == 0) {
+                notify.percents.push_back(lParam);
+                if (notify.percents.size() == 1)
+                    CnvTxt_stop();
+            }
             return 0;
         });
     ASSERT_TRUE(notify.endpoint);
     const fs::path out = home.dir() / "big-out.txt";
     EXPECT_EQ(CnvTxt(notify.endpoint->handle(), (home.dir() / "big.txt").c_str(), out.c_str(), 1), 1);
-    EXPECT_GE(notify.progress, 1);
+    ASSERT_FALSE(notify.percents.empty());
+    EXPECT_FALSE(fs::exists(out)) << "the job ran to its end although it was stopped";
+    EXPECT_LT(notify.percents.back(), 100);
+    for (const std::int64_t percent : notify.percents)
+        EXPECT_TRUE(percent >= 0 && percent <= 100) << percent;
 }
 
 TEST(Kanaconv, WritesACp932Copy)

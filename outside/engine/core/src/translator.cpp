@@ -333,11 +333,15 @@ std::string Translator::lookUp(std::string_view cp932Word, Direction direction, 
 namespace {
 
 // Percent numbers as decimal strings, each once, rising.
+// Percent steps of a file job; a stopped job reports no further progress, so that its
+// caller never sees 100 for a job that wrote nothing.
 class ProgressReporter final {
 public:
-    explicit ProgressReporter(const ProgressSink& sink) : m_sink(sink) {}
+    ProgressReporter(const ProgressSink& sink, const std::atomic<bool>& stop) : m_sink(sink), m_stop(stop) {}
     void report(std::size_t done, std::size_t total)
     {
+        if (m_stop.load())
+            return;
         const int percent = total == 0 ? 100 : static_cast<int>(std::min<std::size_t>(100, done * 100 / total));
         if (percent > m_last) {
             m_last = percent;
@@ -348,6 +352,7 @@ public:
 
 private:
     const ProgressSink& m_sink;
+    const std::atomic<bool>& m_stop;
     int m_last = -1;
 };
 
@@ -408,7 +413,7 @@ bool Translator::translateTextFile(const std::filesystem::path& source, const st
             return false;
         }
         const auto cp932 = codec::toCp932(input->bytes, input->encoding);
-        ProgressReporter reporter(progress);
+        ProgressReporter reporter(progress, stop);
         reporter.report(0, cp932.size());
         std::string out;
         std::size_t done = 0;
@@ -447,7 +452,7 @@ bool Translator::translateHtmlFile(const std::filesystem::path& source, const st
             declared && input->encoding != codec::TextEncoding::Utf16LE && input->encoding != codec::TextEncoding::Utf16BE)
             input->encoding = *declared;
         const auto html = codec::toUtf8(input->bytes, input->encoding);
-        ProgressReporter reporter(progress);
+        ProgressReporter reporter(progress, stop);
         reporter.report(0, html.size());
         std::string out;
         out.reserve(html.size() * 2);

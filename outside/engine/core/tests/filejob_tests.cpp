@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace yv::engine;
 using namespace yv::engine::testing;
 using yv::codec::TextEncoding;
@@ -116,11 +118,14 @@ TEST(EngineFileJob, StopAndBadInputEndWithoutOutput)
     ASSERT_FALSE(stopped.progress.empty());
     EXPECT_EQ(stopped.progress.back(), "end");
     EXPECT_FALSE(stopped.output);
+    // A job that wrote nothing never claims to be complete.
+    EXPECT_EQ(std::count(stopped.progress.begin(), stopped.progress.end(), "100"), 0);
 
     const auto stoppedHtml = runJob("e.html", "<p>I eat sushi.</p>", true, Direction::EJ, true);
     EXPECT_FALSE(stoppedHtml.ok);
     EXPECT_EQ(stoppedHtml.progress.back(), "end");
     EXPECT_FALSE(stoppedHtml.output);
+    EXPECT_EQ(std::count(stoppedHtml.progress.begin(), stoppedHtml.progress.end(), "100"), 0);
 
     const auto binary = runJob("f.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0", 12), false, Direction::EJ);
     EXPECT_FALSE(binary.ok);
