@@ -21,7 +21,8 @@ if(YV_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# yv_library(NAME [SHARED|STATIC] SOURCES ...): a library with the common options.
+# yv_library(NAME [SHARED|STATIC] SOURCES ...): a library with the common options; a shared one
+# is installed into the program directory.
 function(yv_library name kind)
   add_library(${name} ${kind} ${ARGN})
   target_link_libraries(${name} PRIVATE yv_options)
@@ -32,14 +33,16 @@ function(yv_library name kind)
       target_link_options(${name} PRIVATE -Wl,--no-undefined)
     endif()
     set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+    set_property(GLOBAL APPEND PROPERTY YV_INSTALLED_TARGETS ${name})
   endif()
 endfunction()
 
-# yv_program(NAME SOURCES ...): a program built into bin/ beside the others.
+# yv_program(NAME SOURCES ...): a program built into bin/ beside the others (and installed there).
 function(yv_program name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE yv_options)
   set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+  set_property(GLOBAL APPEND PROPERTY YV_INSTALLED_TARGETS ${name})
 endfunction()
 
 # yv_fuzz(NAME LIBS...): a libFuzzer target from fuzz/NAME.cpp (fuzz preset only).

@@ -1,7 +1,6 @@
 # Machine data of the build tree, so that a fresh build runs out of the box: the engines'
 # profile files, the machine settings hive and the machine directories.
-set(YV_ENGINE_REGPATH_EJ "Software\\Orvikan\\jTamsel\\EJ")
-set(YV_ENGINE_REGPATH_JE "Software\\Orvikan\\jTamsel\\JE")
+include(YvEnginePaths)
 
 configure_file(data/machine/EJRELAY.INI.in "${YV_MACHINE_DIR}/profile/EJRELAY.INI" @ONLY NEWLINE_STYLE CRLF)
 configure_file(data/machine/JERELAY.INI.in "${YV_MACHINE_DIR}/profile/JERELAY.INI" @ONLY NEWLINE_STYLE CRLF)
