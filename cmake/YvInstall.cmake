@@ -26,3 +26,22 @@ install(FILES packaging/yorvane5.desktop packaging/yorvane5-editor.desktop DESTI
 install(FILES packaging/yorvane5-mime.xml DESTINATION share/mime/packages RENAME yorvane5.xml)
 install(FILES packaging/icons/yorvane5.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES docs/man/yorvane5.1 DESTINATION share/man/man1)
+
+# A Debian package of the installation (`cpack` in a build directory): the libraries the
+# programs need come from the build's own dependencies (dpkg-shlibdeps); the data they read at
+# run time is named here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME yorvane5)
+set(CPACK_PACKAGE_VENDOR "Orvikan")
+set(CPACK_PACKAGE_CONTACT "Yorvane5 maintainers <maintainers@yorvane5.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Japanese-English translation suite for X11 desktops")
+set(CPACK_PACKAGE_DESCRIPTION "Translation editor, resident toolbox with system-wide hot keys, \
+CD-ROM dictionary viewer for EPWING books, example-sentence box and batch translation, with a \
+reference dictionary engine on EDICT.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/bin")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "edict, mecab-ipadic-utf8, espeak-ng-data, fonts-noto-cjk, xdg-utils, qt6-translations-l10n")
+include(CPack)
