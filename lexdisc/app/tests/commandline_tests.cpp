@@ -65,7 +65,9 @@ TEST(LexdiscCommandLineTest, TextShowsEntriesWithExternalCharacters)
     yv::testing::TestHome home;
     const Outcome run = lexdisc(home, kCatalog + " --search りんご --text");
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "2:334\t5:80\tapple\n ａｐｐｌｅ\n 果物の一つ。［図］赤い四角\n 半角のＡＢＣと<gaiji:hA121>。\n\n");
+    // Narrow (half-width) ranges print half width in the entry as in the heading line.
+    EXPECT_EQ(run.out, "2:334\t5:80\tapple\n apple\n 果物の一つ。［図］赤い四角\n 半角のABCと<gaiji:hA121>。\n\n");
+    EXPECT_NE(lexdisc(home, kCatalog + " --search １２ --text").out.find("一年の最後の月。(n) cat\n"), std::string::npos);
     EXPECT_NE(lexdisc(home, kCatalog + " --search せんせい --text").out.find("<gaiji:zA121>印"), std::string::npos);
     EXPECT_EQ(lexdisc(home, kCatalog + " --menu").out, " 目次\n 学校\n\n");
     EXPECT_EQ(lexdisc(home, kCatalog + " --copyright").out, " 著作権表示の例\n\n");

@@ -214,7 +214,8 @@ KeyClass classifyCharacter(std::uint16_t c)
     default:
         break;
     }
-    if ((c >= 0x8260 && c <= 0x829A) || (c >= 0x839F && c <= 0x8491))
+    // Full-width digits (from 0x824F) count as letters do: books index headwords of digits.
+    if ((c >= 0x824F && c <= 0x8258) || (c >= 0x8260 && c <= 0x829A) || (c >= 0x839F && c <= 0x8491))
         return KeyClass::Alphabet;
     if ((c >= 0x889F && c <= 0x9872) || (c >= 0x989F && c <= 0xEAA4))
         return KeyClass::Kanji;

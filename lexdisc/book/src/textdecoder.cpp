@@ -252,7 +252,8 @@ private:
                 push(byteCell(static_cast<char>(low)));
             return;
         }
-        if (m_mode == Mode::Heading && m_halfWidth) {
+        // A narrow range holds the characters as the book means them: half width.
+        if (m_halfWidth) {
             std::array<char, 2> half{};
             if (const std::size_t n = Internal::halfWidthForm(sjis, half)) {
                 for (std::size_t i = 0; i < n; ++i)

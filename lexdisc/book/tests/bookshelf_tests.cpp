@@ -93,6 +93,11 @@ TEST_F(BookShelfSampleTest, SearchesAndReadsHeadings)
     EXPECT_EQ(utf8(shelf.ReadHeading(only("ism", SearchMethod::Backward)).cells), "rationalism");
     EXPECT_EQ(shelf.Search(sjis("app"), SearchMethod::Forward), SearchOutcome::Found);
     EXPECT_EQ(shelf.hits().size(), 2u);
+    // Keys of digits alone, half or full width, find the headwords made of digits.
+    EXPECT_EQ(utf8(shelf.ReadHeading(only("2000")).cells), "2000年問題");
+    EXPECT_EQ(utf8(shelf.ReadHeading(only("１２")).cells), "１２月");
+    EXPECT_EQ(utf8(shelf.ReadHeading(only("12")).cells), "１２月");
+    EXPECT_EQ(utf8(shelf.ReadHeading(only("00", SearchMethod::Backward)).cells), "2000年問題");
 
     EXPECT_EQ(shelf.Search(sjis("　・　"), SearchMethod::Forward), SearchOutcome::NotFound);
     EXPECT_EQ(shelf.Search(sjis("zzz"), SearchMethod::Forward), SearchOutcome::NotFound);

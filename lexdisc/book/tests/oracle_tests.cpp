@@ -21,7 +21,8 @@ struct SilentPrompter final : BookPrompter {
 // Keys of the generated entries: romanised syllables and their kana, as prefixes and endings.
 std::vector<std::string> keys()
 {
-    std::vector<std::string> out = {"がっこう", "学校", "データ", "でーた", "nation", "app", "apple", "r", "せ", "ヴァ"};
+    std::vector<std::string> out = {"がっこう", "学校", "データ", "でーた", "nation", "app", "apple", "r", "せ", "ヴァ",
+                                    "2000", "12", "１２", "20"};
     const char* consonants[] = {"k", "s", "t", "n", "h", "m", "r"};
     const char* vowels[] = {"a", "i", "u", "e", "o"};
     for (const char* c : consonants) {

@@ -50,6 +50,10 @@ TEST(BookKeyTest, ClassifiesByTheFirstCharacterThatCounts)
 {
     EXPECT_EQ(prepareSearchKey(sjis("かな"), SearchMethod::Forward).keyClass, KeyClass::Kana);
     EXPECT_EQ(prepareSearchKey("apple", SearchMethod::Forward).keyClass, KeyClass::Alphabet);
+    // Digits are alphabetic, as letters are: a key of digits alone has a class.
+    EXPECT_EQ(prepareSearchKey("2000", SearchMethod::Forward).keyClass, KeyClass::Alphabet);
+    EXPECT_EQ(prepareSearchKey(sjis("１２"), SearchMethod::Forward).keyClass, KeyClass::Alphabet);
+    EXPECT_EQ(prepareSearchKey(sjis("A4判"), SearchMethod::Forward).keyClass, KeyClass::Other);
     EXPECT_EQ(prepareSearchKey(sjis("・データ"), SearchMethod::Forward).keyClass, KeyClass::Kana);
     // Mixed classes and kanji search the index of other keys.
     EXPECT_EQ(prepareSearchKey(sjis("CDロム"), SearchMethod::Forward).keyClass, KeyClass::Other);

@@ -86,7 +86,7 @@ TEST(BookTextTest, ControlCodesBecomeCellsRangesAndItems)
     text.file.setBlock(2, t);
     const DisplayModel m = text.entry({2, 0});
 
-    EXPECT_EQ(utf8(m.cells), "見出し\r\n本文強参照［図］絵［音］［図］  @@ＡA\r\n");
+    EXPECT_EQ(utf8(m.cells), "見出し\r\n本文強参照［図］絵［音］［図］  @@AA\r\n");
     EXPECT_EQ(m.firstIndent, 1);
     EXPECT_EQ(m.cells[3].indent, 2);
     ASSERT_EQ(m.keywords.size(), 1u);
@@ -114,6 +114,25 @@ TEST(BookTextTest, ControlCodesBecomeCellsRangesAndItems)
     EXPECT_TRUE(m.cells[full + 1].flags & CellFlag::NarrowGlyph);
     ASSERT_EQ(m.halfWidth.size(), 1u);
     EXPECT_EQ(m.halfWidth[0], (CellRange{full + 1, full + 2}));
+}
+
+TEST(BookTextTest, EntryHalfWidthRangesHoldTheHalfWidthForms)
+{
+    ByteVector t;
+    putText(t, "前");
+    put16(t, 0x1F04);
+    putText(t, "（ｎ）　ガ猫");
+    put16(t, 0x1F05);
+    putText(t, "ｎ");
+    Text text;
+    text.file.setBlock(2, t);
+    const DisplayModel m = text.entry({2, 0});
+    // Letters, marks and katakana take their half-width forms (a voiced letter two of them);
+    // a kanji has none and stays double-byte, drawn narrow. Outside the range nothing changes.
+    EXPECT_EQ(utf8(m.cells), "前(n) ｶﾞ猫ｎ");
+    ASSERT_EQ(m.halfWidth.size(), 1u);
+    EXPECT_EQ(m.halfWidth[0], (CellRange{1, 7}));
+    EXPECT_EQ(m.cells[7].length, 2);
 }
 
 TEST(BookTextTest, EntriesChainAcrossBlocksAndStopAtTheEndOfTheFile)
