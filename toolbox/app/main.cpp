@@ -54,6 +54,10 @@ void passToFirstToolbox(const std::vector<std::string>& arguments)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The toolbox is a tool window, which Qt does not count as keeping the program alive: the
+    // resident toolbox ends only through its own close command, never because a message box
+    // or another of its windows was the last one closed.
+    QApplication::setQuitOnLastWindowClosed(false);
     msgbox::installQtPresenter();
     const std::vector<std::string> arguments = commandLine();
 

@@ -19,10 +19,15 @@
 #include <QProcess>
 #include <QTest>
 
+#include <X11/keysym.h>
+#include <xcb/xcb.h>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -52,6 +57,38 @@ x11::WindowId windowTitled(const char* title)
 {
     const auto found = x11::windowsTitled(title);
     return found.empty() ? 0 : found.front();
+}
+
+// Whether another X client holds `keySym` without modifiers: a grab of our own is refused then.
+bool keyHeldElsewhere(xcb_keysym_t keySym)
+{
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(nullptr, nullptr),
+                                                                         xcb_disconnect);
+    if (xcb_connection_has_error(c.get()))
+        return false;
+    const xcb_setup_t* setup = xcb_get_setup(c.get());
+    const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+    xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
+        c.get(),
+        xcb_get_keyboard_mapping(c.get(), setup->min_keycode,
+                                 static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1)),
+        nullptr);
+    if (!mapping)
+        return false;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
+    xcb_keycode_t keycode = 0;
+    for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(mapping) && !keycode; ++i) {
+        if (syms[i] == keySym)
+            keycode = static_cast<xcb_keycode_t>(setup->min_keycode + i / mapping->keysyms_per_keycode);
+    }
+    std::free(mapping);
+    if (!keycode)
+        return false;
+    xcb_generic_error_t* error = xcb_request_check(
+        c.get(), xcb_grab_key_checked(c.get(), 1, root, 0, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    const bool held = error != nullptr;
+    std::free(error);
+    return held;
 }
 
 class Tooldeck : public ::testing::Test {
@@ -156,6 +193,52 @@ TEST_F(Tooldeck, SelectedWordAndTheTranslateKeyBringUpTheEditorWhichTranslatesIt
     ASSERT_TRUE(bus::postMessage(messages::kToolboxClass, messages::kWmClose, 0, 0));
     EXPECT_TRUE(toolbox.waitForExit(20000));
     EXPECT_TRUE(serveUntil([] { return !bus::findWindow(messages::kEngineEjClass); }, 20000));
+}
+
+// The resident toolbox, tried as a user under the window manager: a button whose box is not
+// installed shows a message box while the toolbox runs; closing that box with Return leaves
+// the toolbox running, on the bus and with its hot keys, until the suite closes it.
+TEST_F(Tooldeck, ClosingOneOfItsMessageBoxesLeavesTheToolboxRunning)
+{
+    // A program directory holding only the toolbox: every box it starts is missing there.
+    const std::filesystem::path programs = home.dir() / "programs";
+    std::filesystem::create_directories(programs);
+    std::filesystem::copy_file(TOOLDECK, programs / "tooldeck");
+    const std::string libraries = std::filesystem::path(TOOLDECK).parent_path().string();
+    ::setenv("LD_LIBRARY_PATH", libraries.c_str(), 1);
+    ChildProcess toolbox((programs / "tooldeck").string(), {});
+    ::unsetenv("LD_LIBRARY_PATH");
+    ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kToolboxClass).has_value(); }, 60000));
+    const auto deck = static_cast<x11::WindowId>(*bus::findWindow(messages::kToolboxClass));
+    ASSERT_TRUE(serveUntil([] { return keyHeldElsewhere(XK_F11); }, 10000)) << "the translate key is the toolbox's";
+
+    const auto messageBox = [deck]() -> x11::WindowId {
+        for (const x11::WindowId w : x11::windowsTitled("Yorvane5")) {
+            if (w != deck)
+                return w;
+        }
+        return 0;
+    };
+    // The user clicks the CD button (the third of the row).
+    constexpr int kButtonPitch = 46;
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(deck),
+             QString::number(2 + 2 * kButtonPitch + 20), QStringLiteral("20"), QStringLiteral("click"),
+             QStringLiteral("1")});
+    ASSERT_TRUE(serveUntil([&] { return messageBox() != 0; }, 30000)) << "lexdisc is reported missing";
+
+    // ... reads it and closes it with Return.
+    const x11::WindowId box = messageBox();
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(box)});
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(serveUntil([&] { return messageBox() == 0; }, 10000));
+
+    EXPECT_FALSE(toolbox.waitForExit(1500)) << "the toolbox ended with its message box";
+    EXPECT_TRUE(bus::findWindow(messages::kToolboxClass).has_value());
+    EXPECT_TRUE(keyHeldElsewhere(XK_F11)) << "the hot keys went with it";
+
+    // The suite's close command still ends it.
+    ASSERT_TRUE(bus::postMessage(messages::kToolboxClass, messages::kWmClose, 0, 0));
+    EXPECT_TRUE(toolbox.waitForExit(20000));
 }
 
 } // namespace
