@@ -108,6 +108,9 @@ bool HotKeys::available() const
 
 std::uint8_t HotKeys::keycodeOf(std::uint32_t keySym) const
 {
+    // NoSymbol fills the unused places of the map: it names no key.
+    if (keySym == 0)
+        return 0;
     auto* c = static_cast<xcb_connection_t*>(m_connection);
     const xcb_setup_t* setup = xcb_get_setup(c);
     const int count = setup->max_keycode - setup->min_keycode + 1;
@@ -147,6 +150,8 @@ bool HotKeys::grab(std::uint32_t id, HotKeyCode code)
     if (!m_connection || code == 0)
         return false;
     release(id);
+    // A code without a key symbol, or whose symbol no key of this keyboard map produces, can
+    // never be pressed: it is refused, never grabbed on some unrelated key.
     const std::uint8_t keycode = keycodeOf(keySymOf(virtualKeyOf(code)));
     if (keycode == 0)
         return false;

@@ -1,10 +1,11 @@
 // The cursor-capture timer over the capture wrapper.
 #include "spyglass.h"
 
+#include "x11input.h"
+
 #include <toolboxcore/capturetext.h>
 
 #include <Etc.h>
-#include <platform/x11.h>
 
 #include <QCursor>
 
@@ -92,9 +93,11 @@ void Spyglass::captureSentence(ScreenPoint cursor)
         return;
     text.back() = '\0';  // the wrapper's text, terminated whatever it wrote
     const std::string cleaned = cleanCapturedSentence(std::string_view(text.data(), std::strlen(text.data())));
+    // Taken before the editor comes to the front: the program the text came from.
+    const WindowHandle source = x11input::windowAt(cursor.x, cursor.y);
     const BoxTarget box = boxOf(ActionKind::Translate);
     if (bringUpBox(box, m_notify) && !cleaned.empty())
-        handOverText(box, cleaned, x11::activeWindow(), m_notify);
+        handOverText(box, cleaned, source, m_notify);
 }
 
 void Spyglass::captureWords(ScreenPoint cursor)
@@ -111,7 +114,7 @@ void Spyglass::captureWords(ScreenPoint cursor)
     raw.back() = '\0';
     const std::string text(wordHandOverText(std::string_view(words.data(), std::strlen(words.data())),
                                             std::string_view(raw.data(), std::strlen(raw.data()))));
-    const WindowHandle source = x11::activeWindow();
+    const WindowHandle source = x11input::windowAt(cursor.x, cursor.y);
     const BoxTarget box = boxOf(m_mode);
     if (!bringUpBox(box, m_notify) || text.empty())
         return;

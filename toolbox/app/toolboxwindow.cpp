@@ -2,6 +2,7 @@
 #include "toolboxwindow.h"
 
 #include "captureworker.h"
+#include "conversionprogress.h"
 #include "hotkeys.h"
 #include "spyglass.h"
 
@@ -11,6 +12,7 @@
 #include <Etc.h>
 #include <HandOver.h>
 #include <Messages.h>
+#include <SharedBlocks.h>
 #include <platform/bus.h>
 #include <platform/messagebox.h>
 #include <platform/paths.h>
@@ -41,6 +43,7 @@ constexpr int kButtonSize = 44;
 // How long a closing toolbox lets its workers finish.
 constexpr int kWorkerDrainMs = 10000;
 
+constexpr std::uint64_t kProgressValue = 0;
 constexpr std::uint64_t kProgressStop = 7;
 
 QString q(std::string_view text)
@@ -78,6 +81,7 @@ CToolboxWnd::CToolboxWnd(QWidget* parent)
     , m_bridge(GuiBridge::create())
     , m_hotKeys(std::make_unique<HotKeys>())
     , m_spyglass(std::make_unique<Spyglass>(paths::programDir(), notifyHere))
+    , m_progress(std::make_unique<ConversionProgress>())
 {
     setWindowTitle(q(msgbox::kProductCaption));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -92,6 +96,7 @@ CToolboxWnd::CToolboxWnd(QWidget* parent)
                 runAction(key.kind);
         }
     }, Qt::QueuedConnection);
+    connect(m_progress.get(), &ConversionProgress::stopRequested, this, &CToolboxWnd::stopConversion);
 }
 
 CToolboxWnd::~CToolboxWnd()
@@ -283,6 +288,15 @@ void CToolboxWnd::showSettingsSheet()
     notifyHere(msgbox::IconInformation, std::string(kSettingsSheetMissing));
 }
 
+void CToolboxWnd::stopConversion()
+{
+    CnvHtm_stop();
+    CnvTxt_stop();
+    // The engine is free again whatever the stopped job left behind: no later job waits for it.
+    blocks::setFlag(blocks::EngineBusy, 0);
+    m_progress->finish();
+}
+
 void CToolboxWnd::showHelp(std::uint64_t topic)
 {
     const std::string_view page = helpPage(topic);
@@ -316,16 +330,17 @@ void CToolboxWnd::openCommandLine(const std::vector<std::string>& arguments)
     }
 }
 
-std::int64_t CToolboxWnd::handleMessage(std::uint32_t message, std::uint64_t wParam, std::int64_t)
+std::int64_t CToolboxWnd::handleMessage(std::uint32_t message, std::uint64_t wParam, std::int64_t lParam)
 {
     switch (message) {
     case messages::kDirectionChanged:
         // Only the settings sheet shows the direction.
         return 0;
     case messages::kProgress:
-        // The toolbox runs no conversion with a progress dialog yet; 7 stops one of this process.
-        if (wParam == kProgressStop)
-            CnvHtm_stop();
+        if (wParam == kProgressValue)
+            m_progress->report(lParam);
+        else if (wParam == kProgressStop)
+            stopConversion();
         return 0;
     case messages::kOpenSettings:
         showSettingsSheet();
@@ -374,6 +389,7 @@ void CToolboxWnd::closeSuite()
     savePosition();
     releaseHotKeys();
     m_spyglass->stop();
+    m_progress->finish();
     for (const std::string_view title : kOutsideToolTitles) {
         for (const x11::WindowId window : x11::windowsTitled(title))
             x11::closeWindow(window);

@@ -22,6 +22,7 @@ class QToolButton;
 
 namespace yv::toolbox {
 
+class ConversionProgress;
 class GuiBridge;
 class HotKeys;
 class Spyglass;
@@ -53,6 +54,7 @@ public:
     void openCommandLine(const std::vector<std::string>& arguments);
 
     QString statusText(int part) const;
+    ConversionProgress& conversionProgress() const { return *m_progress; }
     QToolButton* button(Command command) const;
     // Capture workers still running.
     int runningActions() const;
@@ -79,11 +81,13 @@ private:
     void showSettingsSheet();
     void runBatchBox();
     void showStatus(Command command);
+    void stopConversion();
     HotKeyCode hotKeyOf(Command command) const;
 
     std::shared_ptr<GuiBridge> m_bridge;
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Spyglass> m_spyglass;
+    std::unique_ptr<ConversionProgress> m_progress;
     std::map<Command, QToolButton*> m_buttons;
     QLabel* m_statusDescription = nullptr;
     QLabel* m_statusKey = nullptr;

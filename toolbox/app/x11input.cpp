@@ -31,6 +31,24 @@ Atom atomOf(Display* d, Selection selection)
     return selection == Selection::Primary ? XA_PRIMARY : XInternAtom(d, "CLIPBOARD", False);
 }
 
+bool hasWmState(Display* d, Window window, Atom wmState)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(d, window, wmState, 0, 0, False, AnyPropertyType, &type, &format, &items,
+                                          &after, &data) == Success &&
+                       type != None;
+    if (data)
+        XFree(data);
+    return found;
+}
+
+// Window managers nest a program's window a few levels inside their frame.
+constexpr int kMaxWindowDepth = 16;
+
 } // namespace
 
 bool pressCtrlWith(CopyKey key)
@@ -82,6 +100,27 @@ void clear(Selection selection)
         XSetSelectionOwner(d.get(), atomOf(d.get(), selection), None, CurrentTime);
         XSync(d.get(), False);
     }
+}
+
+unsigned long windowAt(int x, int y)
+{
+    const DisplayPtr d = openDisplay();
+    if (!d)
+        return 0;
+    const Window root = DefaultRootWindow(d.get());
+    const Atom wmState = XInternAtom(d.get(), "WM_STATE", False);
+    Window parent = root;
+    for (int depth = 0; depth < kMaxWindowDepth; ++depth) {
+        int localX = 0;
+        int localY = 0;
+        Window child = None;
+        if (!XTranslateCoordinates(d.get(), root, parent, x, y, &localX, &localY, &child) || child == None)
+            return 0;
+        if (hasWmState(d.get(), child, wmState))
+            return child;
+        parent = child;
+    }
+    return 0;
 }
 
 } // namespace yv::toolbox::x11input

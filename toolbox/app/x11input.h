@@ -21,4 +21,8 @@ bool ownedByProgramOf(Selection selection, unsigned long window);
 // Takes the selection away from its owner, leaving it empty.
 void clear(Selection selection);
 
+// The top-level window of a program (the one carrying WM_STATE, not a window manager's frame)
+// shown at the screen point; 0 when there is none.
+unsigned long windowAt(int x, int y);
+
 } // namespace yv::toolbox::x11input

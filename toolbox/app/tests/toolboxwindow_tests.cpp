@@ -1,6 +1,7 @@
 // The toolbox window in-process: its look, placement and messages, and, on the test session's
 // X server, hot keys, the selection hand-over, the CD-ROM search key and the focus.
 #include "captureworker.h"
+#include "conversionprogress.h"
 #include "hotkeys.h"
 #include "spyglass.h"
 #include "toolboxwindow.h"
@@ -25,6 +26,7 @@
 #include <QClipboard>
 #include <QEnterEvent>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -36,6 +38,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <tuple>
 
 namespace {
 
@@ -247,6 +251,42 @@ TEST_F(Toolbox, SettingsSheetAndHelpSayPlainlyWhatIsMissing)
     EXPECT_EQ(opened[0], home.dir() / "help/html/SetEnv.htm");
 }
 
+TEST_F(Toolbox, ConversionProgressIsShownAndEveryStopFreesTheEngine)
+{
+    ConversionProgress& progress = window->conversionProgress();
+    blocks::setFlag(blocks::EngineBusy, 1);
+    window->handleMessage(messages::kProgress, 0, 40);
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.windowTitle().toStdString(), "翻訳中...");
+    EXPECT_EQ(progress.value(), 40);
+
+    // Stopped by another program (+4 with 7), or by the user's 中止 or the window's close button.
+    const std::function<void()> stops[] = {
+        [&] { window->handleMessage(messages::kProgress, 7, 0); },
+        [&] { progress.stopButton()->click(); },
+        [&] { progress.close(); },
+    };
+    for (const auto& stop : stops) {
+        blocks::setFlag(blocks::EngineBusy, 1);
+        window->handleMessage(messages::kProgress, 0, 10);
+        ASSERT_TRUE(progress.isVisible());
+        stop();
+        EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 0) << "the busy byte is cleared";
+        EXPECT_FALSE(progress.isVisible());
+    }
+
+    // A complete job closes the window and leaves the byte to the job's own program; so does a
+    // job that ends without a last report.
+    blocks::setFlag(blocks::EngineBusy, 1);
+    window->handleMessage(messages::kProgress, 0, 100);
+    EXPECT_FALSE(progress.isVisible());
+    EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 1);
+    window->handleMessage(messages::kProgress, 0, 60);
+    EXPECT_TRUE(progress.isVisible());
+    blocks::setFlag(blocks::EngineBusy, 0);
+    EXPECT_TRUE(serveUntil([&] { return !progress.isVisible(); }, 5000));
+}
+
 TEST_F(Toolbox, ClosingClosesTheBoxesTheEnginesAndTheOutsideTools)
 {
     startPeer("trans", {"--class", std::string(messages::kTransClass)});
@@ -355,7 +395,7 @@ TEST_F(Toolbox, CursorCaptureRunsOnlyWithTheWrapperAndHandsOnWhatRests)
     sentence.start();
     sentence.tick({300, 300});
     sentence.tick({300, 300});
-    EXPECT_TRUE(waitForLine("trans", "text " + hex("line one\nline two")));
+    EXPECT_TRUE(waitForLine("trans", "text " + hex("line one\r\nline two"))) << "line ends as captured";
 
     soft.spyglass = 0;
     SaveEnvSoft(&soft);
@@ -410,6 +450,45 @@ TEST_F(ToolboxOnX11, HotKeyHandsTheSelectionToTheBoxThenNothingWhenNothingIsSele
     EXPECT_TRUE(presenter.messages.empty());
 }
 
+TEST_F(ToolboxOnX11, CursorCaptureHandsOnWhatRestsUnderThePointerWithTheWindowItCameFrom)
+{
+    const WindowHandle dict = startPeer("dict", {"--class", std::string(messages::kDictClass)});
+    const WindowHandle trans = startPeer("trans", {"--class", std::string(messages::kTransClass)});
+    // The text's program lies apart from the boxes; another program has the focus.
+    for (const auto& [peer, x, y] : {std::tuple{source, 500, 400}, {dict, 20, 700}, {trans, 300, 700}})
+        xdotool({QStringLiteral("windowmove"), QStringLiteral("--sync"), QString::number(peer), QString::number(x),
+                 QString::number(y)});
+    activate(source);
+    activate(trans);
+    const auto restPointerOnSource = [&](int x, int y) {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(source), QString::number(x),
+                 QString::number(y)});
+    };
+
+    SoftSettings soft{};
+    LoadEnvSoft(&soft);
+    soft.spyglass = 1;
+    soft.spyglassExec = 2;
+    soft.spyglassTime = 100;
+    SaveEnvSoft(&soft);
+    Spyglass words(FAKE_WRAPPER_DIR, [](unsigned, const std::string&) {});
+    words.start();
+    restPointerOnSource(40, 40);
+    ASSERT_TRUE(waitForLine("dict", "text " + hex("library of books")));
+    EXPECT_EQ(countLines("dict", "QEL_RlyDictWClass 1032 17 " + std::to_string(source)), 1)
+        << "the window under the pointer is the one to return to";
+    words.stop();
+
+    soft.spyglassExec = 1;
+    SaveEnvSoft(&soft);
+    Spyglass sentence(FAKE_WRAPPER_DIR, [](unsigned, const std::string&) {});
+    sentence.start();
+    restPointerOnSource(40, 70);
+    ASSERT_TRUE(waitForLine("trans", "text " + hex("line one\r\nline two")));
+    EXPECT_EQ(countLines("trans", "QEL_RlyTransWClass 1032 19 " + std::to_string(source)), 1)
+        << "not the editor's own window";
+}
+
 TEST_F(ToolboxOnX11, TerminalWithNothingSelectedIsNotInterrupted)
 {
     startPeer("sample", {"--class", std::string(messages::kSampleClass)});
@@ -458,7 +537,7 @@ TEST_F(ToolboxOnX11, ClickingAButtonLeavesTheFocusWhereItWas)
     EXPECT_EQ(x11::activeWindow(), source);
 }
 
-TEST_F(ToolboxOnX11, KeyTakenByAnotherProgramIsRefusedAndStoredAsNone)
+TEST_F(ToolboxOnX11, KeyTakenByAnotherProgramOrMissingFromTheKeyboardIsRefusedAndStoredAsNone)
 {
     // Another client holds F11 as it is (no modifiers).
     int screen = 0;
@@ -481,15 +560,21 @@ TEST_F(ToolboxOnX11, KeyTakenByAnotherProgramIsRefusedAndStoredAsNone)
     xcb_grab_key(other, 1, root, 0, f11, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));  // the grab is in place
 
+    // The CD-ROM key is one this keyboard has no key for (CTRL+ATTN).
+    KeySettings keys{};
+    LoadEnvKeys(&keys);
+    keys.cdrom = 0x2F6;
+    SaveEnvKeys(&keys);
+
     window->registerHotKeys();
-    ASSERT_EQ(presenter.messages.size(), 1u);
+    ASSERT_EQ(presenter.messages.size(), 2u);
     EXPECT_EQ(presenter.messages[0].text,
               "F11\nこのｷｰは他のｱﾌﾟﾘｹｰｼｮﾝが設定しているか、予約されているため設定できません。\n他のｷｰを指定してください。");
-    KeySettings keys{};
+    EXPECT_EQ(presenter.messages[1].text, withValue(kKeyRefused, "CTRL+ATTN"));
     LoadEnvKeys(&keys);
     EXPECT_EQ(keys.translate, 0);
     EXPECT_EQ(keys.dictionary, 625);
-    EXPECT_EQ(keys.cdrom, 634);
+    EXPECT_EQ(keys.cdrom, 0);
     EXPECT_EQ(keys.example, 635);
     xcb_disconnect(other);
 }

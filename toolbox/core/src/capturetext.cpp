@@ -65,10 +65,9 @@ std::string cleanCapturedSentence(std::string_view text)
                 out += ' ';
             }
         } else if (c == '\r' || c == '\n') {
-            // The lines come separated by CR LF: one line break each, not an empty line between.
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            out += '\n';
+            // Line ends stay as captured (the lines come separated by CR LF, as the suite's
+            // hand-overs carry them).
+            out += static_cast<char>(c);
         } else if (c < 0x20 || c == 0x7F) {
             out += ' ';
         } else {

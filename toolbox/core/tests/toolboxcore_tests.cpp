@@ -70,7 +70,7 @@ TEST(CapturedText, SentenceIsCleanedByteByByte)
 {
     // "日本" in CP932, a TAB, CR LF, a lone CR and a lead byte cut off at the end.
     const std::string text = "\x93\xfa\x96\x7b\tA\r\nB\rC\x01\x7f\x93";
-    EXPECT_EQ(cleanCapturedSentence(text), "\x93\xfa\x96\x7b A\nB\nC   ");
+    EXPECT_EQ(cleanCapturedSentence(text), "\x93\xfa\x96\x7b A\r\nB\rC   ") << "line ends as captured";
     // A trail byte that looks like a backslash or a control range stays with its lead byte.
     EXPECT_EQ(cleanCapturedSentence("\x83\x5c"), "\x83\x5c");
 }

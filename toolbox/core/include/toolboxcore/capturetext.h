@@ -25,8 +25,8 @@ inline bool fitsHandOver(std::string_view text) { return text.size() + 1 <= kHan
 std::optional<std::string> searchKeyPoke(std::string_view key, std::uint64_t sourceWindow);
 
 // A sentence captured from the screen, made fit for the editor: double-byte characters kept
-// whole, printable characters kept, CR, LF and CR LF become LF, other control characters a space.
-// A lead byte without its trail byte at the end becomes a space.
+// whole, printable characters and line ends (CR, LF) kept as captured, other control characters
+// a space. A lead byte without its trail byte at the end becomes a space.
 std::string cleanCapturedSentence(std::string_view text);
 
 // Where the hand-over starts inside the captured words: at the displayed word when it stands
