@@ -40,6 +40,8 @@ ConversionProgress::ConversionProgress()
     row->addWidget(m_stop);
     layout->addLayout(row);
     connect(m_stop, &QPushButton::clicked, this, &ConversionProgress::stopRequested);
+    adjustSize();
+    setFixedSize(size());
 }
 
 void ConversionProgress::report(long long percent)
