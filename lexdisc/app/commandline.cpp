@@ -24,6 +24,7 @@ constexpr std::string_view kUsage =
     "usage: lexdisc [--catalog PATH] [--book N] --search KEY [--backward] [--text] [--limit N]\n"
     "       lexdisc [--catalog PATH] [--book N] --menu | --copyright | --list\n"
     "       --verbose also prints the reader's diagnostic lines\n"
+    "       lexdisc [--catalog PATH] opens the viewer's window\n"
     "Without --catalog the \"CATALOG\" setting, else the mounted file systems, are searched for books.\n"
     "A hit prints as BLOCK:OFFSET, TAB, the heading position or -, TAB, the heading.\n";
 
@@ -201,6 +202,15 @@ int search(book::BookShelf& shelf, book::BookPrompter& prompter, const Options& 
 }
 
 } // namespace
+
+std::optional<std::filesystem::path> windowOptions(int argc, char** argv)
+{
+    if (argc == 1)
+        return std::filesystem::path();
+    if (argc == 3 && std::string_view(argv[1]) == "--catalog")
+        return std::filesystem::path(argv[2]);
+    return std::nullopt;
+}
 
 int runCommandLine(int argc, char** argv)
 {

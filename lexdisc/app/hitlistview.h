@@ -1,0 +1,47 @@
+// The list of hits: each hit's heading drawn with its external characters.
+#pragma once
+
+#include "cellpainter.h"
+
+#include <QListWidget>
+
+#include <memory>
+
+namespace yv::lexdisc {
+
+class HitListView final : public QListWidget {
+    Q_OBJECT
+public:
+    explicit HitListView(QWidget* parent = nullptr);
+    ~HitListView() override;
+
+    // Lists the headings (their glyphs copied from the shelf's current book) and selects the
+    // first.
+    void setHeadings(const book::BookShelf& shelf, std::vector<std::vector<book::DisplayCell>> headings);
+    void clearHeadings();
+    QString headingText(int row) const;
+
+signals:
+    // Enter or a double click on a row.
+    void chosen(int row);
+    void tabPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    class Delegate;
+    friend class Delegate;
+    struct Heading {
+        std::vector<book::DisplayCell> cells;
+        std::vector<QString> texts;
+        int width = 0;
+    };
+
+    std::unique_ptr<CellFonts> m_fonts;
+    GlyphSet m_glyphs;
+    std::vector<Heading> m_headings;
+};
+
+} // namespace yv::lexdisc
