@@ -1,11 +1,19 @@
 // COfficeEnroll over the settings store: the add-in keys of the Office programs and the
-// browser button's key, all in the current user's hive.
+// browser button's key, all in the current user's hive; the office programs that LibreOffice
+// stands in for also get the add-in's extension.
 #include "OfficeEnroll.h"
 
+#include "libreoffice.h"
+
 #include <Etc.h>
+#include <platform/messagebox.h>
 #include <platform/process.h>
 #include <platform/settingsstore.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string_view>
 
 namespace {
@@ -14,6 +22,8 @@ using yv::settings::Hive;
 using yv::settings::Status;
 using yv::settings::Store;
 using yv::settings::Value;
+namespace msgbox = yv::msgbox;
+namespace officeenroll = yv::officeenroll;
 
 constexpr std::string_view kAddInKeyPrefix = "Software\\Microsoft\\Office\\";
 constexpr std::string_view kAddInKeySuffix = "\\Addins\\LintrelAddIn.LintrelDlg";
@@ -37,10 +47,73 @@ std::string addInKey(const char* application)
     return std::string(kAddInKeyPrefix) + text(application) + std::string(kAddInKeySuffix);
 }
 
+// The office programs whose LibreOffice counterparts (Writer, Calc, Impress) carry the add-in's
+// toolbar. The mail program has none.
+constexpr std::string_view kExtensionHosts[] = {"Word", "Excel", "PowerPoint"};
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool needsExtension(const char* application)
+{
+    for (const std::string_view host : kExtensionHosts) {
+        if (sameName(host, text(application)))
+            return true;
+    }
+    return false;
+}
+
+// The first registration of a process (per LibreOffice profile and PATH) installs the extension
+// and tells the user what went wrong; the registrations after it reuse that answer, so that
+// registering three programs installs once and shows one message.
+bool ensureExtension()
+{
+    static std::mutex mutex;
+    static std::map<std::string, bool> answers;
+    const char* path = std::getenv("PATH");
+    const std::string key = officeenroll::userInstallationArgument() + '\n' + (path ? path : "");
+    const std::lock_guard lock(mutex);
+    if (const auto known = answers.find(key); known != answers.end())
+        return known->second;
+
+    bool ready = false;
+    const std::optional<officeenroll::Version> version = officeenroll::findLibreOffice();
+    if (!version) {
+        msgbox::show(0, msgbox::Ok | msgbox::IconExclamation, officeenroll::missingMessage());
+    } else if (*version < officeenroll::kMinimumVersion) {
+        msgbox::show(0, msgbox::Ok | msgbox::IconExclamation, officeenroll::tooOldMessage(*version));
+    } else {
+        const officeenroll::InstallResult result = officeenroll::installExtension(officeenroll::extensionFile());
+        if (result.superuser) {
+            // Not a desktop user's situation: said once on standard error, the keys are still written.
+            std::fprintf(stderr, "OfficeEnroll: %s; the add-in's toolbar is not installed\n", result.detail.c_str());
+            ready = true;
+        } else if (!result.installed) {
+            msgbox::show(0, msgbox::Ok | msgbox::IconExclamation, officeenroll::installFailedMessage(result.detail));
+        } else {
+            ready = true;
+        }
+    }
+    answers[key] = ready;
+    return ready;
+}
+
 } // namespace
 
 int COfficeEnroll::RegistOffice(const char* application, const char* title)
 {
+    // Without a LibreOffice that can carry the add-in's toolbar the registration is refused.
+    if (needsExtension(application) && !ensureExtension())
+        return 0;
     Store& store = Store::instance();
     const std::string key = addInKey(application);
     if (store.createKey(Hive::CurrentUser, key) != Status::Ok)
@@ -52,7 +125,17 @@ int COfficeEnroll::RegistOffice(const char* application, const char* title)
 
 int COfficeEnroll::UnRegistOffice(const char* application)
 {
-    Store::instance().deleteKey(Hive::CurrentUser, addInKey(application));
+    Store& store = Store::instance();
+    const bool wasRegistered = store.keyExists(Hive::CurrentUser, addInKey(application));
+    store.deleteKey(Hive::CurrentUser, addInKey(application));
+    // The extension goes with the last of the programs it serves.
+    if (wasRegistered && needsExtension(application)) {
+        bool anyLeft = false;
+        for (const std::string_view host : kExtensionHosts)
+            anyLeft = anyLeft || store.keyExists(Hive::CurrentUser, addInKey(std::string(host).c_str()));
+        if (!anyLeft)
+            officeenroll::removeExtension();
+    }
     return 1;
 }
 
