@@ -234,10 +234,16 @@ void CMainFrame::buildToolBars()
     const std::pair<int, const char*> labels[] = {
         {Command::Search, "検索"}, {Command::Menu, "ﾒﾆｭｰ表示"}, {Command::Copyright, "著作権表示"}, {Command::Back, "戻る"}};
     for (const auto& [id, label] : labels) {
+        // The buttons keep their short texts; they follow their commands' states.
+        QAction* action = command(id);
         auto* button = new QToolButton;
-        button->setDefaultAction(command(id));
         button->setText(q(label));
+        button->setObjectName(QStringLiteral("button%1").arg(id));
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setStatusTip(action->statusTip());
+        button->setToolTip(action->toolTip());
+        connect(button, &QToolButton::clicked, action, &QAction::trigger);
+        connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
         buttons->addWidget(button);
     }
     addToolBar(buttons);
@@ -268,7 +274,6 @@ void CMainFrame::buildBookMenu()
     m_fileMenu->clear();
     m_fileMenu->addAction(command(Command::Rescan));
     m_fileMenu->addSeparator();
-    auto* group = new QActionGroup(m_fileMenu);
     for (const lexview::BookMenuEntry& entry : lexview::bookMenu(*m_shelf)) {
         if (entry.separator) {
             m_fileMenu->addSeparator();
@@ -279,7 +284,6 @@ void CMainFrame::buildBookMenu()
         action->setCheckable(true);
         action->setChecked(entry.checked);
         action->setEnabled(entry.enabled);
-        group->addAction(action);
         connect(action, &QAction::triggered, this, [this, book = entry.book] { selectBook(book); });
     }
     m_fileMenu->addSeparator();

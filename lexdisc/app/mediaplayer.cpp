@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include <fstream>
 #include <sstream>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr std::size_t kFramesPerWrite = 4096;
 constexpr int kFramesPerSecond = 75;  // CD frames
+constexpr int kFramePlacementDelayMs = 100;
 
 // Shown when a sound cannot be played on this computer.
 constexpr const char* kNoSoundDevice = "音声を再生できません。サウンドデバイスを開けませんでした。";
@@ -113,9 +115,14 @@ void MediaPlayer::showColourGraphic(const book::BookFile& text, const book::Colo
     const QScreen* screen = m_frame->screen() ? m_frame->screen() : QGuiApplication::primaryScreen();
     window->show();
     if (screen) {
+        // The window manager's frame is known once the window is up.
         const QRect area = screen->availableGeometry();
-        const QSize outer = window->frameGeometry().size();
-        window->move(area.right() - outer.width() + 1, area.bottom() - outer.height() + 1);
+        auto place = [window, area] {
+            const QSize outer = window->frameGeometry().size();
+            window->move(area.right() - outer.width() + 1, area.bottom() - outer.height() + 1);
+        };
+        place();
+        QTimer::singleShot(kFramePlacementDelayMs, window, place);
     }
     addPicture(window);
 }

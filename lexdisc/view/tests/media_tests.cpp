@@ -115,7 +115,7 @@ TEST(BookMediaTest, TheSampleBooksPictureAndSound)
     const auto picture = readColourGraphic(text, model.colourGraphics[0].position);
     ASSERT_TRUE(std::holds_alternative<std::vector<std::uint8_t>>(picture));
     const auto& bmp = std::get<std::vector<std::uint8_t>>(picture);
-    EXPECT_EQ(bmp.size(), 54u + 48u);
+    EXPECT_EQ(bmp.size(), 54u + 32u * 24u * 3u);
     EXPECT_EQ(bmp[0], 'B');
 
     ASSERT_EQ(shelf.Search(codec::utf8ToCp932("がっき"), SearchMethod::Forward), SearchOutcome::Found);
