@@ -21,7 +21,6 @@ class HotKeyEdit;
 
 // "キー": the four hot keys ("translate", "dictionary", "cdrom", "example").
 class KeysSettingsPage final : public SettingsPage {
-    Q_OBJECT
 public:
     explicit KeysSettingsPage(SheetServices& services);
     bool validate() override;
@@ -34,7 +33,6 @@ private:
 
 // "翻訳": the engines' options, the precision and the direction.
 class TransSettingsPage final : public SettingsPage {
-    Q_OBJECT
 public:
     explicit TransSettingsPage(SheetServices& services);
     void save() override;
@@ -57,7 +55,6 @@ private:
 
 // "英日辞書" / "日英辞書": the user dictionary and up to five others of a direction.
 class DictionarySettingsPage final : public SettingsPage {
-    Q_OBJECT
 public:
     DictionarySettingsPage(SheetServices& services, int direction);
     bool validate() override;
@@ -81,7 +78,6 @@ private:
 
 // "一括翻訳": the batch box's folder.
 class BatchSettingsPage final : public SettingsPage {
-    Q_OBJECT
 public:
     explicit BatchSettingsPage(SheetServices& services);
     void save() override;
@@ -92,7 +88,6 @@ private:
 
 // "ソフト": the text editor, the Office versions and the cursor capture.
 class SoftSettingsPage final : public SettingsPage {
-    Q_OBJECT
 public:
     explicit SoftSettingsPage(SheetServices& services);
     bool validate() override;
@@ -113,7 +108,6 @@ private:
 
 // "音声": speech recognition and synthesis.
 class VoiceSettingsPage final : public SettingsPage {
-    Q_OBJECT
 public:
     explicit VoiceSettingsPage(SheetServices& services);
     void save() override;

@@ -93,7 +93,7 @@ public:
     // The page last shown, as stored.
     static int storedPage();
 
-protected:
+    // OK: applies, and closes unless a page refused.
     void accept() override;
 
 private:
