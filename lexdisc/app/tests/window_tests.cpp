@@ -4,6 +4,8 @@
 #include "entryview.h"
 #include "hitlistview.h"
 #include "mainframe.h"
+#include "mediaplayer.h"
+#include "testbook.h"
 
 #include <Etc.h>
 #include <platform/codec.h>
@@ -18,7 +20,10 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <filesystem>
 
 namespace yv::lexdisc {
 namespace {
@@ -188,6 +193,84 @@ TEST_F(LexdiscWindow, SearchRequestsOfTheService)
     EXPECT_EQ(frame->keyEntry().currentText().toStdString(), "学校");
     EXPECT_EQ(frame->returnWindow(), 0x5a0c3u);
     EXPECT_FALSE(frame->busy());
+}
+
+TEST_F(LexdiscWindow, PicturesOpenInWindowsOfTheirOwnAndRescanClosesThem)
+{
+    search("apple");
+    EntryView& view = frame->display();
+    ASSERT_EQ(view.model().colourGraphics.size(), 1u);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellPoint(view.model().colourGraphics[0].cells.first + 1));
+    QWidget* picture = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(kColourWindowClass) && w->isVisible())
+            picture = w;
+    }
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->windowTitle().toStdString(), "画像");
+    EXPECT_EQ(picture->size(), QSize(32, 24));
+    EXPECT_EQ(picture->grab().toImage().pixelColor(16, 12), QColor(Qt::red));
+    EXPECT_TRUE(presenter.messages.empty());
+
+    // The rescan closes the pictures and empties the list, the display and the history.
+    const QPointer<QWidget> watched(picture);
+    frame->rescan();
+    QApplication::processEvents();
+    EXPECT_TRUE(watched.isNull() || !watched->isVisible());
+    EXPECT_EQ(frame->hitList().count(), 0);
+    EXPECT_FALSE(frame->display().hasEntry());
+    EXPECT_EQ(frame->history().size(), 0u);
+    EXPECT_TRUE(frame->command(40001)->isChecked());
+    EXPECT_TRUE(frame->keyEntry().currentText().isEmpty());
+}
+
+TEST_F(LexdiscWindow, SoundsPlayOrSayWhyNot)
+{
+    search("がっき");
+    EntryView& view = frame->display();
+    ASSERT_EQ(view.model().waves.size(), 1u);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cellPoint(view.model().waves[0].cells.first));
+    // Without a sound device the user is told; with one the wave plays to its end.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !presenter.messages.empty() || !frame->findChild<MediaPlayer*>()->wavePlaying(); }, 5000));
+    if (!presenter.messages.empty()) {
+        EXPECT_EQ(presenter.messages[0].text, "音声を再生できません。サウンドデバイスを開けませんでした。");
+    }
+
+    // CD audio needs the book on a CD drive; a book on a hard disc says so.
+    book::CdAudioItem track;
+    track.track = 2;
+    frame->findChild<MediaPlayer*>()->playCdAudio(YV_SAMPLE_BOOK_DIR, track);
+    ASSERT_FALSE(presenter.messages.empty());
+    EXPECT_EQ(presenter.messages.back().text, "CD音声を再生できません。この書籍はCDドライブにありません。");
+}
+
+TEST(LexdiscBrokenBook, ADamagedBookSaysSoAndLeavesTheOthersUsable)
+{
+    ensureApplication();
+    yv::testing::TestHome home;
+    yv::testing::RecordingPresenter presenter;
+    // The sample book and a second subbook whose files are missing, in one catalog.
+    namespace fs = std::filesystem;
+    const fs::path disc = home.dir() / "disc";
+    fs::create_directories(disc);
+    fs::copy(fs::path(YV_SAMPLE_BOOK_DIR) / "sample", disc / "sample", fs::copy_options::recursive);
+    using book::testing::CatalogEntry;
+    CatalogEntry sample{"テスト辞書", "SAMPLE"};
+    sample.fullFont = "GAI16F";
+    sample.halfFont = "GAI16H";
+    book::testing::writeFile(disc / "catalogs", book::testing::catalogFile({sample, {"壊れた辞書", "BROKEN"}}));
+    CMainFrame frame(disc);
+    ASSERT_TRUE(frame.hasBooks());
+    ASSERT_TRUE(frame.command(40002));
+    frame.command(40002)->trigger();
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "書籍管理ファイルが開けません。CD-ROMが壊れている可能性があります。");
+    EXPECT_TRUE(frame.command(40001)->isChecked()) << "the book that works stays current";
+    frame.keyEntry().setCurrentText(QStringLiteral("apple"));
+    frame.searchCommand();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.hitList().count(), 1);
+    EXPECT_EQ(presenter.messages.size(), 1u);
 }
 
 TEST_F(LexdiscWindow, PlacementIsStoredAndRestored)
