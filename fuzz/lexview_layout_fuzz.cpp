@@ -3,6 +3,7 @@
 #include <book/textdecoder.h>
 #include <lexview/entrylayout.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 4)
         return 0;
     const int width = data[0] * 4;
-    const std::string_view key(reinterpret_cast<const char*>(data + 2), data[1] % 8);
+    const std::string_view key(reinterpret_cast<const char*>(data + 2), std::min<std::size_t>(data[1] % 8, size - 2));
     const yv::book::Bytes file(data + 2, size - 2);
     yv::book::MemoryBlockSource source(file);
     const yv::book::GaijiResolver fonts = [](std::uint16_t code) {
