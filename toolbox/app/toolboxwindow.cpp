@@ -4,6 +4,7 @@
 #include "captureworker.h"
 #include "conversionprogress.h"
 #include "hotkeys.h"
+#include "settingssheet.h"
 #include "spyglass.h"
 
 #include <toolboxcore/commandline.h>
@@ -31,6 +32,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace yv::toolbox {
 
@@ -101,6 +104,7 @@ CToolboxWnd::CToolboxWnd(QWidget* parent)
 
 CToolboxWnd::~CToolboxWnd()
 {
+    delete m_sheet;
     releaseHotKeys();
     m_spyglass->stop();
     // Workers are told first, so that none waits for this thread; then they get a moment to end.
@@ -258,7 +262,7 @@ void CToolboxWnd::runCommand(Command command)
     case CmdCdRom: runAction(ActionKind::CdRom); break;
     case CmdExample: runAction(ActionKind::Example); break;
     case CmdBatch: runBatchBox(); break;
-    case CmdSettings: showSettingsSheet(); break;
+    case CmdSettings: showSettingsSheet(-1); break;
     }
 }
 
@@ -283,9 +287,38 @@ void CToolboxWnd::runBatchBox()
         notifyHere(msgbox::IconExclamation, handover::startFailureMessage(target, box.program));
 }
 
-void CToolboxWnd::showSettingsSheet()
+void CToolboxWnd::showSettingsSheet(int page)
 {
-    notifyHere(msgbox::IconInformation, std::string(kSettingsSheetMissing));
+    if (m_sheet) {
+        m_sheet->showPage(page);
+        m_sheet->raise();
+        m_sheet->activateWindow();
+        return;
+    }
+    // While the keys and the cursor capture are being set, neither acts.
+    releaseHotKeys();
+    m_spyglass->stop();
+    setEnabled(false);
+    SheetServices services = SheetServices::real();
+    services.showHelp = [this](std::uint64_t topic) { showHelp(topic); };
+    m_sheet = new CMyPropSheet(page, std::move(services));
+    m_sheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_sheet->setWindowModality(Qt::ApplicationModal);
+    connect(m_sheet, &QDialog::finished, this, &CToolboxWnd::settingsSheetClosed);
+    m_sheet->show();
+    m_sheet->raise();
+    m_sheet->activateWindow();
+}
+
+void CToolboxWnd::settingsSheetClosed()
+{
+    m_sheet = nullptr;
+    setEnabled(true);
+    if (m_closing)
+        return;
+    // From the stored settings: a key the desktop holds by now is reported by name.
+    registerHotKeys();
+    startSpyglass();
 }
 
 void CToolboxWnd::stopConversion()
@@ -335,6 +368,8 @@ std::int64_t CToolboxWnd::handleMessage(std::uint32_t message, std::uint64_t wPa
     switch (message) {
     case messages::kDirectionChanged:
         // Only the settings sheet shows the direction.
+        if (m_sheet)
+            m_sheet->directionChanged();
         return 0;
     case messages::kProgress:
         if (wParam == kProgressValue)
@@ -343,7 +378,7 @@ std::int64_t CToolboxWnd::handleMessage(std::uint32_t message, std::uint64_t wPa
             stopConversion();
         return 0;
     case messages::kOpenSettings:
-        showSettingsSheet();
+        showSettingsSheet(static_cast<int>(std::min<std::uint64_t>(wParam, CMyPropSheet::PageCount)));
         return 0;
     case messages::kComeToFront:
         // Shown and raised, never activated: the focus stays with the user's program.
@@ -387,6 +422,8 @@ void CToolboxWnd::closeEvent(QCloseEvent* event)
 void CToolboxWnd::closeSuite()
 {
     savePosition();
+    if (m_sheet)
+        m_sheet->reject();
     releaseHotKeys();
     m_spyglass->stop();
     m_progress->finish();

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "boxes.h"
+#include "settingssheet.h"
 
 #include <toolboxcore/toolboxtexts.h>
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -55,6 +57,11 @@ public:
 
     QString statusText(int part) const;
     ConversionProgress& conversionProgress() const { return *m_progress; }
+    // The settings sheet while it is open.
+    CMyPropSheet* settingsSheet() const { return m_sheet; }
+    // Opens the settings sheet on `page` (the page shown last when out of range), or turns an
+    // open sheet to it and brings it to the front.
+    void showSettingsSheet(int page);
     QToolButton* button(Command command) const;
     // Capture workers still running.
     int runningActions() const;
@@ -78,7 +85,7 @@ private:
     void savePosition();
     void closeSuite();
     void showHelp(std::uint64_t topic);
-    void showSettingsSheet();
+    void settingsSheetClosed();
     void runBatchBox();
     void showStatus(Command command);
     void stopConversion();
@@ -88,6 +95,7 @@ private:
     std::unique_ptr<HotKeys> m_hotKeys;
     std::unique_ptr<Spyglass> m_spyglass;
     std::unique_ptr<ConversionProgress> m_progress;
+    QPointer<CMyPropSheet> m_sheet;
     std::map<Command, QToolButton*> m_buttons;
     QLabel* m_statusDescription = nullptr;
     QLabel* m_statusKey = nullptr;

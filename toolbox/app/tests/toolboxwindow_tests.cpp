@@ -3,6 +3,7 @@
 #include "captureworker.h"
 #include "conversionprogress.h"
 #include "hotkeys.h"
+#include "settingssheet.h"
 #include "spyglass.h"
 #include "toolboxwindow.h"
 #include "x11input.h"
@@ -25,6 +26,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEnterEvent>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -223,14 +225,8 @@ TEST_F(Toolbox, StoredPositionIsClampedAndSavedOnClose)
     EXPECT_EQ(GetRegDWORD(0, "TOOLBOX", "TOP", 0), static_cast<std::uint32_t>(placed.y()));
 }
 
-TEST_F(Toolbox, SettingsSheetAndHelpSayPlainlyWhatIsMissing)
+TEST_F(Toolbox, HelpSaysPlainlyWhatIsMissing)
 {
-    window->handleMessage(messages::kOpenSettings, 2, 0);
-    window->runCommand(CmdSettings);
-    ASSERT_EQ(presenter.messages.size(), 2u);
-    EXPECT_EQ(presenter.messages[0].text, kSettingsSheetMissing);
-    EXPECT_EQ(presenter.messages[1].text, kSettingsSheetMissing);
-
     std::vector<fs::path> opened;
     window->helpDirectory = home.dir() / "help";
     window->openHelpPage = [&](const fs::path& page) {
@@ -238,15 +234,15 @@ TEST_F(Toolbox, SettingsSheetAndHelpSayPlainlyWhatIsMissing)
         return true;
     };
     window->handleMessage(messages::kShowHelp, 1, 0);
-    ASSERT_EQ(presenter.messages.size(), 3u);
-    EXPECT_EQ(presenter.messages[2].text,
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text,
               withValue(kHelpMissing, (home.dir() / "help/html/TransBOX.htm").string()));
     EXPECT_TRUE(opened.empty());
 
     home.writeFile("help/html/SetEnv.htm", "<html></html>");
     window->handleMessage(messages::kShowHelp, 6, 0);
     window->handleMessage(messages::kShowHelp, 7, 0);
-    EXPECT_EQ(presenter.messages.size(), 3u);
+    EXPECT_EQ(presenter.messages.size(), 1u);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], home.dir() / "help/html/SetEnv.htm");
 }
@@ -527,38 +523,66 @@ TEST_F(ToolboxOnX11, SearchKeyGoesToTheViewerAndA129ByteKeyIsRefused)
 
 TEST_F(ToolboxOnX11, ClickingAButtonLeavesTheFocusWhereItWas)
 {
-    QToolButton* settings = window->button(CmdSettings);
-    const QPoint centre = settings->mapToGlobal(settings->rect().center());
+    QToolButton* batch = window->button(CmdBatch);
+    const QPoint centre = batch->mapToGlobal(batch->rect().center());
     xdotool({QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
              QStringLiteral("click"), QStringLiteral("1")});
-    ASSERT_TRUE(waitForMessage(kSettingsSheetMissing)) << "the click reached the button";
-    EXPECT_EQ(window->statusText(0).toStdString(), "環境設定");
+    // The test program's directory has no batch box.
+    ASSERT_TRUE(waitForMessage("fileがみつかりません。インストール状態を確認してください。"))
+        << "the click reached the button";
+    EXPECT_EQ(window->statusText(0).toStdString(), "ﾌｧｲﾙを一括翻訳");
     QTest::qWait(200);
     EXPECT_EQ(x11::activeWindow(), source);
+}
+
+// Another X client, which grabs keys on the root window as the desktop or a program would.
+class OtherClient final {
+public:
+    OtherClient()
+        : m_c(xcb_connect(nullptr, nullptr))
+    {
+    }
+    ~OtherClient() { xcb_disconnect(m_c); }
+    OtherClient(const OtherClient&) = delete;
+    OtherClient& operator=(const OtherClient&) = delete;
+
+    // False when someone else holds the key (BadAccess).
+    bool grab(xcb_keysym_t keySym, std::uint16_t modifiers = 0)
+    {
+        const xcb_setup_t* setup = xcb_get_setup(m_c);
+        const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+        xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
+            m_c, xcb_get_keyboard_mapping(m_c, setup->min_keycode, setup->max_keycode - setup->min_keycode + 1),
+            nullptr);
+        if (!mapping)
+            return false;
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
+        xcb_keycode_t keycode = 0;
+        for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(mapping) && !keycode; ++i) {
+            if (syms[i] == keySym)
+                keycode = static_cast<xcb_keycode_t>(setup->min_keycode + i / mapping->keysyms_per_keycode);
+        }
+        std::free(mapping);
+        xcb_generic_error_t* error = xcb_request_check(
+            m_c, xcb_grab_key_checked(m_c, 1, root, modifiers, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return keycode != 0 && !error;
+    }
+
+private:
+    xcb_connection_t* m_c;
+};
+
+bool keyIsFree(xcb_keysym_t keySym, std::uint16_t modifiers = 0)
+{
+    return OtherClient().grab(keySym, modifiers);
 }
 
 TEST_F(ToolboxOnX11, KeyTakenByAnotherProgramOrMissingFromTheKeyboardIsRefusedAndStoredAsNone)
 {
     // Another client holds F11 as it is (no modifiers).
-    int screen = 0;
-    xcb_connection_t* other = xcb_connect(nullptr, &screen);
-    ASSERT_FALSE(xcb_connection_has_error(other));
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
-    const xcb_setup_t* setup = xcb_get_setup(other);
-    xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
-        other, xcb_get_keyboard_mapping(other, setup->min_keycode, setup->max_keycode - setup->min_keycode + 1),
-        nullptr);
-    ASSERT_TRUE(mapping);
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
-    xcb_keycode_t f11 = 0;
-    for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(mapping) && !f11; ++i) {
-        if (syms[i] == XK_F11)
-            f11 = static_cast<xcb_keycode_t>(setup->min_keycode + i / mapping->keysyms_per_keycode);
-    }
-    std::free(mapping);
-    ASSERT_NE(f11, 0);
-    xcb_grab_key(other, 1, root, 0, f11, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));  // the grab is in place
+    OtherClient other;
+    ASSERT_TRUE(other.grab(XK_F11));
 
     // The CD-ROM key is one this keyboard has no key for (CTRL+ATTN).
     KeySettings keys{};
@@ -576,7 +600,46 @@ TEST_F(ToolboxOnX11, KeyTakenByAnotherProgramOrMissingFromTheKeyboardIsRefusedAn
     EXPECT_EQ(keys.dictionary, 625);
     EXPECT_EQ(keys.cdrom, 0);
     EXPECT_EQ(keys.example, 635);
-    xcb_disconnect(other);
+}
+
+TEST_F(ToolboxOnX11, SettingsSheetReleasesTheKeysWhileOpenAndRegistersTheChosenOnesAfter)
+{
+    window->registerHotKeys();
+    ASSERT_FALSE(keyIsFree(XK_F11));
+    window->handleMessage(messages::kOpenSettings, 2, 0);
+    CMyPropSheet* sheet = window->settingsSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->currentPage(), CMyPropSheet::EjDictionaryPage);
+    EXPECT_FALSE(window->isEnabled());
+    EXPECT_TRUE(keyIsFree(XK_F11)) << "released while the sheet is open";
+    window->handleMessage(messages::kOpenSettings, 5, 0);
+    EXPECT_EQ(window->settingsSheet(), sheet) << "one sheet: a second request only turns the page";
+    EXPECT_EQ(sheet->currentPage(), CMyPropSheet::SoftPage);
+
+    // The user chooses F9 to translate and SHIFT+F8 for examples, which another program takes
+    // meanwhile.
+    sheet->showPage(CMyPropSheet::KeysPage);
+    QTest::keyClick(sheet->page(CMyPropSheet::KeysPage)->findChild<QLineEdit*>(QStringLiteral("translate")), Qt::Key_F9);
+    QTest::keyClick(sheet->page(CMyPropSheet::KeysPage)->findChild<QLineEdit*>(QStringLiteral("example")), Qt::Key_F8,
+                    Qt::ShiftModifier);
+    OtherClient other;
+    ASSERT_TRUE(other.grab(XK_F8, XCB_MOD_MASK_SHIFT));
+    sheet->accept();
+    EXPECT_FALSE(window->settingsSheet());
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(keyIsFree(XK_F9)) << "the new key is the toolbox's";
+    EXPECT_TRUE(keyIsFree(XK_F11));
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, withValue(kKeyRefused, "SHIFT+F8")) << "the key that failed is named";
+    KeySettings keys{};
+    LoadEnvKeys(&keys);
+    EXPECT_EQ(keys.translate, 0x78);
+    EXPECT_EQ(keys.example, 0);
+
+    window->runCommand(CmdSettings);
+    ASSERT_TRUE(window->settingsSheet());
+    EXPECT_EQ(window->settingsSheet()->currentPage(), CMyPropSheet::KeysPage) << "the page shown last";
+    window->settingsSheet()->reject();
 }
 
 TEST(KeySymbols, StoredVirtualKeysMapToTheirKeys)

@@ -241,4 +241,33 @@ TEST_F(Tooldeck, ClosingOneOfItsMessageBoxesLeavesTheToolboxRunning)
     EXPECT_TRUE(toolbox.waitForExit(20000));
 }
 
+// Another box asks the toolbox for a settings page: the sheet opens on it with the hot keys
+// released, a second request only turns its page, and closing it with Esc gives the keys back.
+TEST_F(Tooldeck, AnotherBoxOpensTheSettingsSheetOnAPage)
+{
+    ChildProcess toolbox(TOOLDECK, {});
+    ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kToolboxClass).has_value(); }, 60000));
+    ASSERT_TRUE(serveUntil([] { return keyHeldElsewhere(XK_F11); }, 10000));
+
+    const auto sheets = [] { return x11::windowsTitled("環境設定"); };
+    ASSERT_TRUE(bus::postMessage(messages::kToolboxClass, messages::kOpenSettings, 3, 0));
+    ASSERT_TRUE(serveUntil([&] { return sheets().size() == 1; }, 30000));
+    EXPECT_EQ(GetRegDWORD(0, nullptr, "SetenvPage", 99), 3u) << "日英辞書";
+    EXPECT_FALSE(keyHeldElsewhere(XK_F11)) << "the keys are released while the sheet is open";
+
+    ASSERT_TRUE(bus::postMessage(messages::kToolboxClass, messages::kOpenSettings, 5, 0));
+    EXPECT_TRUE(serveUntil([] { return GetRegDWORD(0, nullptr, "SetenvPage", 99) == 5; }, 10000));
+    EXPECT_EQ(sheets().size(), 1u) << "still one sheet";
+
+    const x11::WindowId sheet = sheets().front();
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(sheet)});
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    ASSERT_TRUE(serveUntil([&] { return sheets().empty(); }, 10000));
+    EXPECT_TRUE(serveUntil([] { return keyHeldElsewhere(XK_F11); }, 10000)) << "registered again";
+    EXPECT_FALSE(toolbox.waitForExit(500));
+
+    ASSERT_TRUE(bus::postMessage(messages::kToolboxClass, messages::kWmClose, 0, 0));
+    EXPECT_TRUE(toolbox.waitForExit(20000));
+}
+
 } // namespace

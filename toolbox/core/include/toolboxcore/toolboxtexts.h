@@ -17,8 +17,6 @@ inline constexpr std::string_view kTextTooLong = "文字列が長すぎます。
 inline constexpr std::string_view kSearchKeyTooLong = "検索キーが長すぎます。";
 inline constexpr std::string_view kCannotConnectLexdisc = "LEXDISCに接続できません";
 inline constexpr std::string_view kCannotReadFile = "%s\nﾌｧｲﾙを読み込めません。";
-inline constexpr std::string_view kSettingsSheetMissing =
-    "環境設定の画面はこの版にはまだありません。設定は変更できません。";
 inline constexpr std::string_view kNoSessionBus =
     "ｾｯｼｮﾝﾊﾞｽに接続できません。ﾃﾞｽｸﾄｯﾌﾟのｾｯｼｮﾝから起動してください。";
 inline constexpr std::string_view kHelpMissing = "ﾍﾙﾌﾟが見つかりません。\n%s";
