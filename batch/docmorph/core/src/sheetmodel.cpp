@@ -1,0 +1,258 @@
+// Workbooks, worksheets and cells.
+#include "docmorph/sheetmodel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+namespace yv::docmorph {
+
+namespace {
+
+constexpr std::uint32_t kMaxRows = 1048576;
+constexpr std::uint32_t kMaxColumns = 16384;
+
+std::string prefixOf(pugi::xml_node node)
+{
+    const std::string_view name = node.name();
+    const auto colon = name.find(':');
+    return colon == std::string_view::npos ? std::string() : std::string(name.substr(0, colon + 1));
+}
+
+// A string item's text: its plain text, or its rich-text runs (phonetic runs left out).
+std::string stringItemText(pugi::xml_node item)
+{
+    std::string out;
+    for (auto child = item.first_child(); child; child = child.next_sibling()) {
+        const auto name = localName(child);
+        if (name == "t")
+            out += child.text().get();
+        else if (name == "r")
+            out += childNamed(child, "t").text().get();
+    }
+    return out;
+}
+
+void setStringItem(pugi::xml_node item, const std::string& prefix, std::string_view utf8)
+{
+    while (item.first_child())
+        item.remove_child(item.first_child());
+    auto t = item.append_child((prefix + "t").c_str());
+    t.append_attribute("xml:space") = "preserve";
+    t.text().set(std::string(utf8).c_str());
+}
+
+bool isTrue(const char* value)
+{
+    const std::string_view v(value);
+    return v == "1" || v == "true";
+}
+
+} // namespace
+
+std::string columnName(std::uint32_t column)
+{
+    std::string name;
+    while (column > 0) {
+        --column;
+        name.insert(name.begin(), static_cast<char>('A' + column % 26));
+        column /= 26;
+    }
+    return name;
+}
+
+std::optional<CellAddress> parseCellReference(std::string_view reference)
+{
+    CellAddress address;
+    std::size_t i = 0;
+    while (i < reference.size() && reference[i] >= 'A' && reference[i] <= 'Z' && i < 4) {
+        address.column = address.column * 26 + static_cast<std::uint32_t>(reference[i] - 'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == reference.size())
+        return std::nullopt;
+    const auto digits = reference.substr(i);
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), address.row);
+    if (ec != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    if (address.row < 1 || address.row > kMaxRows || address.column < 1 || address.column > kMaxColumns)
+        return std::nullopt;
+    return address;
+}
+
+std::unique_ptr<Workbook> Workbook::load(Package& package, std::string& error)
+{
+    auto partName = package.packageTarget("/officeDocument", error);
+    if (!partName)
+        return nullptr;
+    auto* xml = package.xml(*partName, error);
+    if (!xml)
+        return nullptr;
+    auto workbook = childNamed(*xml, "workbook");
+    if (!workbook) {
+        error = "no workbook in " + *partName;
+        return nullptr;
+    }
+    std::unique_ptr<Workbook> book(new Workbook(package));
+    std::string ignored;
+    if (auto strings = package.relationshipOfType(*partName, "/sharedStrings", ignored)) {
+        auto* table = package.xml(*strings, error);
+        if (!table)
+            return nullptr;
+        book->m_sharedStringsPart = *strings;
+        book->m_sharedStringTable = childNamed(*table, "sst");
+        for (auto item : book->m_sharedStringTable.children())
+            if (localName(item) == "si")
+                book->m_sharedStrings.push_back(item);
+    }
+    const auto targets = package.relationshipsOf(*partName, error);
+    for (auto sheet : childNamed(workbook, "sheets").children()) {
+        if (localName(sheet) != "sheet")
+            continue;
+        std::string relId;
+        for (auto attribute : sheet.attributes())
+            if (std::string_view(attribute.name()).ends_with(":id"))
+                relId = attribute.value();
+        const auto target = targets.find(relId);
+        if (target == targets.end()) {
+            error = "a sheet of " + *partName + " has no part";
+            return nullptr;
+        }
+        auto* part = package.xml(target->second, error);
+        if (!part)
+            return nullptr;
+        // Chart sheets and dialog sheets are no worksheets.
+        if (auto worksheet = childNamed(*part, "worksheet"))
+            book->m_sheets.push_back({target->second, worksheet});
+    }
+    return book;
+}
+
+bool Workbook::contentProtected(std::size_t sheet) const
+{
+    if (sheet >= m_sheets.size())
+        return false;
+    auto protection = childNamed(m_sheets[sheet].worksheet, "sheetProtection");
+    return protection && isTrue(protection.attribute("sheet").value());
+}
+
+std::vector<Workbook::Cell> Workbook::cells(std::size_t sheet) const
+{
+    std::vector<Cell> out;
+    if (sheet >= m_sheets.size())
+        return out;
+    std::uint32_t row = 0;
+    for (auto rowNode : childNamed(m_sheets[sheet].worksheet, "sheetData").children()) {
+        if (localName(rowNode) != "row")
+            continue;
+        std::uint32_t number = rowNode.attribute("r").as_uint(row + 1);
+        if (number < 1 || number > kMaxRows)
+            continue;
+        row = number;
+        std::uint32_t column = 0;
+        for (auto cell : rowNode.children()) {
+            if (localName(cell) != "c")
+                continue;
+            CellAddress address{row, column + 1};
+            if (const char* reference = cell.attribute("r").value(); *reference) {
+                auto parsed = parseCellReference(reference);
+                if (!parsed)
+                    continue;
+                address = *parsed;
+            }
+            if (address.column > kMaxColumns)
+                continue;
+            column = address.column;
+            out.push_back({cell, address});
+        }
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Cell& a, const Cell& b) {
+        return a.address.row != b.address.row ? a.address.row < b.address.row : a.address.column < b.address.column;
+    });
+    return out;
+}
+
+std::optional<Workbook::Range> Workbook::usedRange(std::size_t sheet) const
+{
+    const auto all = cells(sheet);
+    if (all.empty())
+        return std::nullopt;
+    Range range{all.front().address, all.front().address};
+    for (const auto& cell : all) {
+        range.first.row = std::min(range.first.row, cell.address.row);
+        range.first.column = std::min(range.first.column, cell.address.column);
+        range.last.row = std::max(range.last.row, cell.address.row);
+        range.last.column = std::max(range.last.column, cell.address.column);
+    }
+    return range;
+}
+
+Workbook::Kind Workbook::kind(const Cell& cell) const
+{
+    if (childNamed(cell.node, "f"))
+        return Kind::Formula;
+    const std::string_view type = cell.node.attribute("t").value();
+    if (type == "s" || type == "inlineStr" || type == "str")
+        return stringValue(cell) ? Kind::String : Kind::Other;
+    if (!childNamed(cell.node, "v"))
+        return Kind::Empty;
+    if (type.empty() || type == "n")
+        return Kind::Number;
+    return Kind::Other;
+}
+
+std::optional<std::string> Workbook::stringValue(const Cell& cell) const
+{
+    if (childNamed(cell.node, "f"))
+        return std::nullopt;
+    const std::string_view type = cell.node.attribute("t").value();
+    if (type == "inlineStr")
+        return stringItemText(childNamed(cell.node, "is"));
+    if (type == "str")
+        return std::string(childNamed(cell.node, "v").text().get());
+    if (type != "s")
+        return std::nullopt;
+    auto value = childNamed(cell.node, "v");
+    if (!value)
+        return std::nullopt;
+    const std::string_view digits = value.text().get();
+    std::size_t index = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (ec != std::errc() || end != digits.data() + digits.size() || index >= m_sharedStrings.size())
+        return std::nullopt;
+    return stringItemText(m_sharedStrings[index]);
+}
+
+void Workbook::setString(std::size_t sheet, const Cell& cell, std::string_view utf8)
+{
+    if (sheet >= m_sheets.size())
+        return;
+    const std::string prefix = prefixOf(cell.node);
+    const std::string_view type = cell.node.attribute("t").value();
+    if (type == "s" && m_sharedStringTable) {
+        auto item = m_sharedStringTable.append_child((prefixOf(m_sharedStringTable) + "si").c_str());
+        setStringItem(item, prefixOf(m_sharedStringTable), utf8);
+        m_sharedStrings.push_back(item);
+        if (auto unique = m_sharedStringTable.attribute("uniqueCount"))
+            unique.set_value(static_cast<unsigned long long>(m_sharedStrings.size()));
+        childNamed(cell.node, "v").text().set(static_cast<unsigned long long>(m_sharedStrings.size() - 1));
+        m_package.markChanged(m_sharedStringsPart);
+    } else {
+        pugi::xml_node node = cell.node;
+        for (auto child = node.first_child(); child;) {
+            auto next = child.next_sibling();
+            const auto name = localName(child);
+            if (name == "v" || name == "is")
+                node.remove_child(child);
+            child = next;
+        }
+        auto type = node.attribute("t");
+        if (!type)
+            type = node.append_attribute("t");
+        type.set_value("inlineStr");
+        setStringItem(node.append_child((prefix + "is").c_str()), prefix, utf8);
+    }
+    m_package.markChanged(m_sheets[sheet].partName);
+}
+
+} // namespace yv::docmorph
