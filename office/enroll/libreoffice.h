@@ -26,9 +26,7 @@ std::string missingMessage();
 std::string tooOldMessage(const Version& found);
 std::string installFailedMessage(std::string_view detail);
 
-// Installs `oxt` for the user with unopkg (replacing an earlier copy). An isolated instance
-// (YORVANE_HOME) keeps its own LibreOffice profile inside its home. Empty on success, else what
-// went wrong; nothing is shown.
+// What installing the extension came to; nothing is shown to the user here.
 struct InstallResult {
     bool installed = false;
     // Not tried: LibreOffice refuses per-user extensions for the superuser.
@@ -41,9 +39,10 @@ struct InstallResult {
 std::optional<Version> findLibreOffice();
 
 // The LibreOffice profile the suite installs into: "-env:UserInstallation=..." or empty for the
-// user's own.
+// user's own. An isolated instance (YORVANE_HOME) keeps its own profile inside its home.
 std::string userInstallationArgument();
 
+// Installs `oxt` for the user with unopkg, replacing an earlier copy.
 InstallResult installExtension(const std::string& oxt);
 void removeExtension();
 

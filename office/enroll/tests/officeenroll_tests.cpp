@@ -1,13 +1,19 @@
-// The add-in and browser-button keys as COfficeEnroll writes and removes them.
+// The add-in and browser-button keys as COfficeEnroll writes and removes them, and its refusal
+// without an office that can carry the add-in.
 #include "OfficeEnroll.h"
+#include "libreoffice.h"
 
 #include <platform/settingsstore.h>
 #include <testhome.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 // Reaches the private members, as the library's own callers would.
 struct OfficeEnrollProbe {
@@ -100,6 +106,90 @@ TEST_F(OfficeEnroll, RunProcessWaitsForTheProgram)
 
     // A program that cannot be started still counts as run.
     EXPECT_EQ(OfficeEnrollProbe::runProcess(enroll, (home.dir() / "missing").c_str(), nullptr), 1);
+}
+
+} // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// PATH narrowed to one directory of stand-in office programs for the lifetime of the object.
+class OfficePath final {
+public:
+    explicit OfficePath(const fs::path& dir)
+        : m_old(std::getenv("PATH") ? std::getenv("PATH") : "")
+    {
+        fs::create_directories(dir);
+        ::setenv("PATH", dir.c_str(), 1);
+    }
+    ~OfficePath() { ::setenv("PATH", m_old.c_str(), 1); }
+    OfficePath(const OfficePath&) = delete;
+    OfficePath& operator=(const OfficePath&) = delete;
+
+private:
+    std::string m_old;
+};
+
+void writeScript(const fs::path& path, const std::string& body)
+{
+    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+TEST(OfficeVersion, ReadFromTheVersionLine)
+{
+    using yv::officeenroll::parseVersion;
+    using yv::officeenroll::Version;
+    EXPECT_EQ(parseVersion("LibreOffice 7.4.7.2 40(Build:2)\n"), (Version{7, 4}));
+    EXPECT_EQ(parseVersion("LibreOffice 24.2.1.2 420(Build:2)"), (Version{24, 2}));
+    EXPECT_EQ(parseVersion("LibreOffice 6"), (Version{6, 0}));
+    EXPECT_FALSE(parseVersion("no version here\n7.0"));
+    EXPECT_FALSE(parseVersion(""));
+    EXPECT_LT((Version{6, 4}), yv::officeenroll::kMinimumVersion);
+    EXPECT_FALSE((Version{24, 2}) < yv::officeenroll::kMinimumVersion);
+}
+
+TEST_F(OfficeEnroll, WithoutASuitableOfficeTheRegistrationIsRefusedOnceWithAMessage)
+{
+    yv::testing::RecordingPresenter messages;
+    {
+        const OfficePath path(home.dir() / "no-office");
+        EXPECT_EQ(enroll.RegistOffice("Word", "Yorvane5"), 0);
+        EXPECT_EQ(enroll.RegistOffice("Excel", "Yorvane5"), 0);
+        EXPECT_FALSE(Store::instance().keyExists(Hive::CurrentUser, kWordKey));
+        // The mail program has no office counterpart: its key is written as before.
+        EXPECT_EQ(enroll.RegistOffice("Outlook", "Yorvane5"), 1);
+    }
+    ASSERT_EQ(messages.messages.size(), 1u) << "one message for the whole first run";
+    EXPECT_EQ(messages.messages[0].text, yv::officeenroll::missingMessage());
+    EXPECT_NE(messages.messages[0].text.find("LibreOffice 7.0"), std::string::npos);
+    EXPECT_EQ(messages.messages[0].caption, "Yorvane5");
+
+    const fs::path old = home.dir() / "old-office";
+    {
+        const OfficePath path(old);
+        writeScript(old / "soffice", "echo 'LibreOffice 6.4.7.2 40(Build:2)'");
+        writeScript(old / "unopkg", "exit 0");
+        EXPECT_EQ(enroll.RegistOffice("PowerPoint", "Yorvane5"), 0);
+    }
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[1].text, yv::officeenroll::tooOldMessage({6, 4}));
+    EXPECT_NE(messages.messages[1].text.find("6.4"), std::string::npos);
+}
+
+TEST_F(OfficeEnroll, AFailingInstallationIsReported)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the office does not install extensions per user for root";
+    yv::testing::RecordingPresenter messages;
+    const fs::path office = home.dir() / "broken-office";
+    const OfficePath path(office);
+    writeScript(office / "soffice", "echo 'LibreOffice 7.4.7.2 40(Build:2)'");
+    writeScript(office / "unopkg", "echo 'ERROR: the profile is locked' >&2; exit 1");
+    EXPECT_EQ(enroll.RegistOffice("Word", "Yorvane5"), 0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, yv::officeenroll::installFailedMessage("ERROR: the profile is locked"));
 }
 
 } // namespace
