@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -95,8 +96,12 @@ SettingsPage::SettingsPage(SheetServices& services, QWidget* parent)
     m_descriptionLine->setObjectName(QStringLiteral("description"));
     m_descriptionLine->setWordWrap(true);
     m_descriptionLine->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    // Room for the longest description (two lines) so that the page does not jump.
-    m_descriptionLine->setMinimumHeight(m_descriptionLine->fontMetrics().lineSpacing() * 3);
+    m_descriptionLine->setMargin(3);
+    // Room for the longest description (two lines) so that the page does not jump; the text
+    // wraps to the page's width instead of widening it.
+    m_descriptionLine->setFixedHeight(m_descriptionLine->fontMetrics().lineSpacing() * 2 +
+                                      2 * (m_descriptionLine->frameWidth() + m_descriptionLine->margin()) + 4);
+    m_descriptionLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_descriptionLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(m_descriptionLine);
 }
@@ -135,6 +140,8 @@ CMyPropSheet::CMyPropSheet(int page, SheetServices services, QWidget* parent)
 {
     setWindowTitle(q(kSheetCaption));
     m_tabs = new QTabWidget(this);
+    // Every page's caption in sight.
+    m_tabs->tabBar()->setUsesScrollButtons(false);
     m_pages = {new KeysSettingsPage(m_services),
                new TransSettingsPage(m_services),
                new DictionarySettingsPage(m_services, DIRECTION_EJ),
