@@ -4,6 +4,9 @@
 #include <platform/paths.h>
 
 #include <cerrno>
+#include <string_view>
+
+#include <dirent.h>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -40,6 +43,22 @@ std::string objectName(std::string_view blockName)
     for (const char c : blockName)
         name += (c == '/' || c == '\0') ? '_' : c;
     return name;
+}
+
+void removeInstanceNames()
+{
+    if (paths::instanceTag().empty())
+        return;
+    // POSIX shm names are the files of /dev/shm, without the leading slash.
+    const std::string prefix = paths::sharedMemoryPrefix().substr(1);
+    DIR* dir = ::opendir("/dev/shm");
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::string_view(entry->d_name).starts_with(prefix))
+            ::shm_unlink(("/" + std::string(entry->d_name)).c_str());
+    }
+    ::closedir(dir);
 }
 
 SharedBlock::SharedBlock(int fd, std::uint8_t* data, std::size_t size)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 namespace {
@@ -66,6 +68,25 @@ TEST(SharedMemory, HeldBytesAreSeenThroughOtherHandles)
     holder.reset();  // closing the holder drops its locks
     EXPECT_FALSE(observer->byteHeld(0));
     SharedBlock::remove("L");
+}
+
+TEST(SharedMemory, ATestHomeRemovesTheNamesOfItsInstanceWhenItEnds)
+{
+    namespace fs = std::filesystem;
+    const auto onDisk = [](const std::string& object) { return fs::exists("/dev/shm" + object); };
+    yv::testing::TestHome outer;
+    ASSERT_TRUE(SharedBlock::create("KEEP", 16));
+    const std::string kept = yv::shm::objectName("KEEP");
+    std::string gone;
+    {
+        yv::testing::TestHome inner;
+        const auto block = SharedBlock::create("WAYPOINTS_MAP_FLAG", 16);
+        ASSERT_TRUE(block && SharedBlock::create("PSERVER_DATA", 64));
+        gone = yv::shm::objectName("WAYPOINTS_MAP_FLAG");
+        ASSERT_TRUE(onDisk(gone));
+    }
+    EXPECT_FALSE(onDisk(gone));
+    EXPECT_TRUE(onDisk(kept)) << "another instance's names stay";
 }
 
 } // namespace

@@ -12,6 +12,10 @@ namespace yv::shm {
 // The POSIX object name for a block name of the suite ("WAYPOINTS_MAP_FILE" ...).
 std::string objectName(std::string_view blockName);
 
+// Removes every name of this user and instance (a test home's, when it ends). Without an
+// isolated instance (YORVANE_HOME) it does nothing: the user's own suite keeps its blocks.
+void removeInstanceNames();
+
 class SharedBlock final {
 public:
     enum class Access { ReadOnly, ReadWrite };

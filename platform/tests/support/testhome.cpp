@@ -2,6 +2,7 @@
 #include "testhome.h"
 
 #include <platform/settingsstore.h>
+#include <platform/sharedmemory.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -29,6 +30,7 @@ TestHome::TestHome()
 TestHome::~TestHome()
 {
     settings::Store::instance().closeAll();
+    shm::removeInstanceNames();
     if (m_hadOldHome)
         ::setenv("YORVANE_HOME", m_oldHome.c_str(), 1);
     else

@@ -12,7 +12,8 @@ namespace yv::testing {
 
 // Points YORVANE_HOME at a fresh directory for the lifetime of the object (and drops the
 // settings store's cached connections on both ends), so that settings, profile files, shared
-// memory and temp files of a test never meet another's or the user's.
+// memory and temp files of a test never meet another's or the user's. Its shared-memory names
+// and its directory are removed when it ends.
 class TestHome final {
 public:
     TestHome();
