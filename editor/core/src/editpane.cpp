@@ -393,10 +393,15 @@ void EditPane::changed()
 
 bool EditPane::checkRoom(std::size_t added)
 {
-    if (length() + 1 + added <= kStoreCells)
+    if (hasRoomFor(added))
         return true;
     reportStoreFull();
     return false;
+}
+
+bool EditPane::hasRoomFor(std::size_t added) const
+{
+    return length() + 1 + added <= kStoreCells;
 }
 
 void EditPane::reportStoreFull()

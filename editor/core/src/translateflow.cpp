@@ -1,6 +1,7 @@
 // The translate command's run: start, result blocks, untranslatable sentences, end and stop.
 #include <editorcore/translateflow.h>
 
+#include <editorcore/insertion.h>
 #include <editorcore/messages.h>
 
 #include <etccore/direction.h>
@@ -85,6 +86,7 @@ bool TranslateFlow::start()
     run.sourceBytes = text.size();
     run.progressBytes = 0;
     run.haveLastOffset = false;
+    run.paneFull = false;
     if (!m_host.startEngine(direction, text)) {
         messages::warn(direction == etc::kDirectionEJ ? messages::kCannotConnectEJ : messages::kCannotConnectJE);
         end();
@@ -156,6 +158,9 @@ std::uint16_t TranslateFlow::link(const ResultLine& line, std::uint16_t pair)
 void TranslateFlow::handleResults(const std::vector<ResultLine>& lines)
 {
     RunState& run = m_doc.run;
+    // A run stopped for a full pane takes nothing more, whatever the engine still sends.
+    if (run.paneFull)
+        return;
     EditPane& translation = m_doc.translation();
     const bool firstOfLife = !run.resultsStarted;
     if (firstOfLife)
@@ -170,37 +175,68 @@ void TranslateFlow::handleResults(const std::vector<ResultLine>& lines)
     for (const ResultLine& line : lines) {
         const std::uint16_t pair = takePairNumber();
         if (je && pair != 1 && !startsWithPunctuation(line.text)) {
-            if (!run.atBlockStart)
-                translation.insert(" ", 0, 0, false);
+            if (!run.atBlockStart && !insertResult(" ", 0))
+                break;
             run.atBlockStart = false;
         }
+        // Checked before linking, so that no source is linked to a line that is not inserted.
+        if (!fitsInTranslation(line.text))
+            break;
         const bool sameOffset = !je && run.haveLastOffset && run.lastOffset == line.offset;
         run.lastOffset = line.offset;
         run.haveLastOffset = true;
         const std::uint16_t linked = sameOffset ? 0 : link(line, pair);
-        if (translation.insert(line.text, linked, 0, false))
+        if (insertResult(line.text, linked))
             inserted = true;
         run.progressBytes += line.sourceLength;
     }
     if (!inserted)
         return;
     m_doc.source().layout();
-    translation.insert("\n", 0, 0, false);
+    if (!run.paneFull)
+        insertResult("\n", 0);
     m_doc.modified = true;
-    reportProgress();
+    if (!run.paneFull)
+        reportProgress();
 }
 
 void TranslateFlow::handleUntranslatable(std::size_t sourceLength)
 {
+    if (m_doc.run.paneFull)
+        return;
     EditPane& translation = m_doc.translation();
     takePairNumber();
     translation.clearSelection();
     translation.moveCaretToEnd();
-    translation.insert(untranslatableMark(), 0, 0, false);
+    if (!insertResult(untranslatableMark(), 0))
+        return;
     m_doc.run.progressBytes += sourceLength;
     m_doc.modified = true;
     reportProgress();
     m_host.showTranslationCaret();
+}
+
+bool TranslateFlow::fitsInTranslation(std::string_view text)
+{
+    if (m_doc.run.paneFull)
+        return false;
+    if (m_doc.translation().hasRoomFor(normalizeInsertion(text).size()))
+        return true;
+    stopForFullPane();
+    return false;
+}
+
+bool TranslateFlow::insertResult(std::string_view text, std::uint16_t pair)
+{
+    return fitsInTranslation(text) && m_doc.translation().insert(text, pair, 0, false);
+}
+
+void TranslateFlow::stopForFullPane()
+{
+    // One message for the run, not one per result: the run stops and keeps what it inserted.
+    m_doc.run.paneFull = true;
+    stop();
+    m_doc.translation().reportStoreFull();
 }
 
 void TranslateFlow::reportProgress()

@@ -1,6 +1,7 @@
 // The translate command: result parsing, pairing, spacing, progress and the run's states.
 #include "editortest.h"
 
+#include <editorcore/messages.h>
 #include <editorcore/translateflow.h>
 
 #include <testhome.h>
@@ -246,6 +247,34 @@ TEST_F(EditorTranslateFlow, StopReleasesOnlyTheFlagThisEditorSet)
     flow.stop();
     EXPECT_TRUE(host.busy);
     EXPECT_EQ(host.events, (std::vector<std::string>{"ended", "close", "stop", "stopped"}));
+}
+
+TEST_F(EditorTranslateFlow, AFullPaneStopsTheRunOnceAndKeepsWhatFits)
+{
+    translate("One. Two. Three.", 1);
+    // Leave room for the first result line and its line break only.
+    doc.translation().insert(std::string(kMaxCharacters - 6, 'x'), 0, 0, false);
+    host.events.clear();
+    flow.onCallback("$$$\nIchi\t0\tOne.\t0\t4\n");
+    ASSERT_TRUE(presenter.messages.empty());
+    flow.onCallback("$$$\nNi\t0\tTwo.\t5\t4\nSan\t0\tThree.\t10\t6\n");
+    flow.onCallback("It failed.\n");
+    flow.onCallback("$$$\nMore\t0\tMore\t0\t4\n");
+    ASSERT_EQ(presenter.messages.size(), 1u) << "one message for the whole run";
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kStoreFull);
+    EXPECT_EQ(textOf(doc.translation()).substr(kMaxCharacters - 6), "Ichi\n");
+    EXPECT_FALSE(doc.run.translating);
+    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(host.events, (std::vector<std::string>{"stop", "stopped", "free"}));
+
+    // The end mark still arrives and ends the run as usual; the next run starts afresh.
+    host.events.clear();
+    flow.onCallback("$$$");
+    EXPECT_EQ(host.events, (std::vector<std::string>{"ended", "close"}));
+    doc.translation().clearAll();
+    translate("Four.", 1);
+    flow.onCallback("$$$\nYon\t0\tFour.\t0\t5\n");
+    EXPECT_EQ(textOf(doc.translation()), "Yon\n");
 }
 
 TEST_F(EditorTranslateFlow, FirstBlockOfTheEditorsLifeDropsTheTranslationUndo)

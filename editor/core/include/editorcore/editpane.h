@@ -126,6 +126,7 @@ public:
     std::vector<TextCell> makeCells(const std::vector<CellChar>& chars) const;
     // False (after the beep and the message) when `added` more cells would not fit.
     bool checkRoom(std::size_t added);
+    bool hasRoomFor(std::size_t added) const;
     void reportStoreFull();
     void changed();
 

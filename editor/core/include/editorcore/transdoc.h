@@ -29,6 +29,7 @@ struct RunState {
     std::size_t sourceBytes = 0;
     std::size_t progressBytes = 0;
     bool holdsBusyFlag = false;      // this editor set the shared busy flag and has not cleared it
+    bool paneFull = false;           // the run was stopped because a result no longer fitted
 };
 
 struct SaveAsChoice {

@@ -52,6 +52,10 @@ private:
     void handleUntranslatable(std::size_t sourceLength);
     std::uint16_t takePairNumber();
     std::uint16_t link(const ResultLine& line, std::uint16_t pair);
+    // Inserts into the translation pane; false, after stopping the run, when it is full.
+    bool insertResult(std::string_view text, std::uint16_t pair);
+    bool fitsInTranslation(std::string_view text);
+    void stopForFullPane();
     void reportProgress();
     void releaseBusyFlag();
     void end();
