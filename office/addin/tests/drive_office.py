@@ -3,7 +3,7 @@
 # the add-in's button (dispatches its command, as the toolbar does).
 #
 #   python3 drive_office.py SOFFICE PROFILE_URL PIPE_NAME
-# Commands: writer-selection, writer-whole, calc, impress, quit. Answers "pressed <command>",
+# Commands: writer-selection, writer-whole, calc, calc-cell, impress, quit. Answers "pressed <command>",
 # "no-button <command>" or "failed <command> <reason>"; "quit" answers "unchanged <n>" with the
 # number of documents the presses left exactly as they were, and "toolbar <title>" for the
 # toolbar the configuration holds.
@@ -102,7 +102,7 @@ def run(office, command):
         if command == "writer-selection":
             cursor.goRight(len("This is a pen."), True)
         document.getCurrentController().select(cursor)
-    elif command == "calc":
+    elif command.startswith("calc"):
         text_of = sheet_text
         document = office.new_document("scalc")
         sheet = document.getSheets().getByIndex(0)
@@ -110,8 +110,8 @@ def run(office, command):
             for column, value in enumerate(cells):
                 if value:
                     sheet.getCellByPosition(column, row).setString(value)
-        # Whole columns: only the used part of them is handed over.
-        document.getCurrentController().select(sheet.getCellRangeByName("A:C"))
+        # Whole columns: only the used part of them is handed over. Or a single cell.
+        document.getCurrentController().select(sheet.getCellRangeByName("C2" if command == "calc-cell" else "A:C"))
     elif command == "impress":
         text_of = slide_text
         document = office.new_document("simpress")

@@ -171,6 +171,11 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
     EXPECT_TRUE(rows[0].contains(QStringLiteral("\t\t"))) << "the empty cell stays empty: " << cells.toStdString();
     EXPECT_TRUE(hasJapanese(rows[1])) << cells.toStdString();
 
+    // One cell: its translation and the row's line end.
+    const QString cell = press("calc-cell");
+    EXPECT_TRUE(cell.endsWith(QStringLiteral("\r\n"))) << cell.toStdString();
+    EXPECT_EQ(cell.left(cell.size() - 2), rows[1].section(QLatin1Char('\t'), 2)) << cell.toStdString();
+
     // The selected shape of a slide: one line, no line end.
     const QString slide = press("impress");
     EXPECT_FALSE(slide.contains(QLatin1Char('\n')) || slide.contains(QLatin1Char('\r'))) << slide.toStdString();
@@ -178,7 +183,7 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
 
     driver.write("quit\n");
     EXPECT_EQ(answer(), "toolbar Yorvane5");
-    EXPECT_EQ(answer(), "unchanged 4") << "the add-in never writes into the document";
+    EXPECT_EQ(answer(), "unchanged 5") << "the add-in never writes into the document";
     EXPECT_TRUE(driver.waitForFinished(60000));
 }
 
