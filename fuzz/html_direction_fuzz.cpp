@@ -1,4 +1,5 @@
-// Fuzzes HTML direction detection: any bytes give -1, 1 or 2, the same from memory and file.
+// Fuzzes direction detection: any bytes give -1, 1 or 2 as HTML and 1 or 2 as a text file,
+// the same from memory and file.
 #include <etccore/direction.h>
 
 #include <cstdint>
@@ -32,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fwrite(data, 1, size, f);
         std::fclose(f);
         if (yv::etc::htmlFileDirection(path) != fromMemory)
+            std::abort();
+        const int text = yv::etc::textBytesDirection(bytes);
+        if ((text != 1 && text != 2) || yv::etc::textFileDirection(path) != text)
             std::abort();
     }
     (void)yv::etc::textDirection(bytes);

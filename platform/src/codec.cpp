@@ -683,6 +683,16 @@ Utf8Char decodeUtf8At(std::string_view s, std::size_t at)
     return {step.length, step.codePoint, step.valid};
 }
 
+bool isJapaneseCharacter(char32_t cp)
+{
+    return (cp >= 0x3000 && cp <= 0x33FF)     // punctuation, kana, enclosed and squared forms
+        || (cp >= 0x3400 && cp <= 0x4DBF)     // kanji, extension A
+        || (cp >= 0x4E00 && cp <= 0x9FFF)     // kanji
+        || (cp >= 0xF900 && cp <= 0xFAFF)     // compatibility kanji
+        || (cp >= 0xFF01 && cp <= 0xFF9F)     // full-width forms and half-width katakana
+        || (cp >= 0x20000 && cp <= 0x3FFFF);  // kanji, later extensions
+}
+
 void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {

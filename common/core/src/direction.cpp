@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -97,6 +99,146 @@ private:
     bool m_pendingCr = false;
 };
 
+// Reads the first 200 lines of a text file byte by byte. UTF-8 text is read by characters,
+// so that only a Japanese character means JE (’ or é in English text begin with CP932 lead
+// bytes). Once the bytes are not UTF-8 the code-page rule holds: a CP932 lead byte means JE
+// (which also catches EUC-JP). ISO-2022-JP text is seven-bit: an escape into a two-byte set
+// or into half-width katakana means JE.
+class TextFileScanner final {
+public:
+    // The direction, once this byte decides it.
+    std::optional<int> feed(unsigned char c)
+    {
+        if (jisEscape(c))
+            return kDirectionJE;
+        m_leadByteSeen = m_leadByteSeen || codec::isLeadByte(c);
+        if (m_utf8 && !feedUtf8(c))
+            return kDirectionJE;
+        if (!m_utf8 && m_leadByteSeen)
+            return kDirectionJE;
+        if (c == '\n' && ++m_lineFeeds > kTxtLineLimit)
+            return finish();
+        return std::nullopt;
+    }
+
+    // At the end of the file, or of the 200th line.
+    int finish()
+    {
+        if (!m_pending.empty())
+            m_utf8 = false;  // a character cut off by the end
+        return !m_utf8 && m_leadByteSeen ? kDirectionJE : kDirectionEJ;
+    }
+
+private:
+    // False when the byte completes a Japanese character.
+    bool feedUtf8(unsigned char c)
+    {
+        if (m_pending.empty()) {
+            if (c >= 0x80) {
+                m_needed = utf8Length(c);
+                m_utf8 = m_needed != 0;
+                m_pending.push_back(static_cast<char>(c));
+            }
+            return true;
+        }
+        if ((c & 0xC0) != 0x80) {
+            m_utf8 = false;
+            return true;
+        }
+        m_pending.push_back(static_cast<char>(c));
+        if (m_pending.size() < m_needed)
+            return true;
+        const codec::Utf8Char ch = codec::decodeUtf8At(m_pending, 0);
+        m_pending.clear();
+        m_utf8 = ch.valid;
+        return !(ch.valid && codec::isJapaneseCharacter(ch.codePoint));
+    }
+
+    static std::size_t utf8Length(unsigned char lead)
+    {
+        if (lead >= 0xC2 && lead <= 0xDF)
+            return 2;
+        if (lead >= 0xE0 && lead <= 0xEF)
+            return 3;
+        if (lead >= 0xF0 && lead <= 0xF4)
+            return 4;
+        return 0;
+    }
+
+    // ESC $ (a two-byte set) or ESC ( I (half-width katakana).
+    bool jisEscape(unsigned char c)
+    {
+        const int state = m_escape;
+        m_escape = 0;
+        if (c == 0x1B)
+            m_escape = 1;
+        else if (state == 1 && c == '$')
+            return true;
+        else if (state == 1 && c == '(')
+            m_escape = 2;
+        else if (state == 2 && c == 'I')
+            return true;
+        return false;
+    }
+
+    bool m_utf8 = true;
+    bool m_leadByteSeen = false;
+    std::string m_pending;
+    std::size_t m_needed = 0;
+    int m_escape = 0;
+    std::size_t m_lineFeeds = 0;
+};
+
+// UTF-16 text (after its byte-order mark) by code units: a Japanese character means JE.
+template <typename NextByte>
+int scanUtf16(NextByte&& next, bool bigEndian)
+{
+    std::size_t lineFeeds = 0;
+    char32_t high = 0;
+    for (;;) {
+        const int a = next();
+        const int b = a == EOF ? EOF : next();
+        if (b == EOF)
+            return kDirectionEJ;
+        const auto unit = static_cast<char32_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+        char32_t cp = unit;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            high = unit;
+            continue;
+        }
+        if (unit >= 0xDC00 && unit <= 0xDFFF && high != 0)
+            cp = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+        high = 0;
+        if (codec::isJapaneseCharacter(cp))
+            return kDirectionJE;
+        if (cp == '\n' && ++lineFeeds > kTxtLineLimit)
+            return kDirectionEJ;
+    }
+}
+
+// The first 200 lines of a text file, from `next` (EOF at the end).
+template <typename NextByte>
+int scanTextFile(NextByte&& next)
+{
+    int start[2] = {next(), EOF};
+    if (start[0] != EOF)
+        start[1] = next();
+    if ((start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xFE && start[1] == 0xFF))
+        return scanUtf16(next, start[0] == 0xFE);
+    TextFileScanner scanner;
+    for (const int c : start) {
+        if (c == EOF)
+            return scanner.finish();
+        if (const auto decided = scanner.feed(static_cast<unsigned char>(c)))
+            return *decided;
+    }
+    for (int c; (c = next()) != EOF;) {
+        if (const auto decided = scanner.feed(static_cast<unsigned char>(c)))
+            return *decided;
+    }
+    return scanner.finish();
+}
+
 } // namespace
 
 int textDirection(std::string_view text)
@@ -117,19 +259,18 @@ int textDirection(std::string_view text)
     return 2 * japanese > other ? kDirectionJE : kDirectionEJ;
 }
 
+int textBytesDirection(std::string_view bytes)
+{
+    std::size_t at = 0;
+    return scanTextFile([&] { return at < bytes.size() ? static_cast<unsigned char>(bytes[at++]) : EOF; });
+}
+
 int textFileDirection(const std::filesystem::path& path)
 {
     const File file = openRegularFile(path);
     if (!file)
         return kUnreadableFile;
-    std::size_t lineFeeds = 0;
-    for (int c; (c = std::getc(file.get())) != EOF;) {
-        if (codec::isLeadByte(static_cast<unsigned char>(c)))
-            return kDirectionJE;
-        if (c == '\n' && ++lineFeeds > kTxtLineLimit)
-            break;
-    }
-    return kDirectionEJ;
+    return scanTextFile([&] { return std::getc(file.get()); });
 }
 
 bool HtmlDirectionScanner::feed(std::string_view piece)

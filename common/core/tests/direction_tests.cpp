@@ -66,6 +66,43 @@ TEST_F(FileDirection, TextFileLooksAtTheFirst200Lines)
     EXPECT_EQ(yv::etc::textFileDirection(home.dir()), 0);
 }
 
+TEST_F(FileDirection, Utf8TextIsReadByCharacters)
+{
+    // Punctuation and accented letters of English text are not Japanese, although their first
+    // bytes are CP932 lead bytes (’ is E2 80 99).
+    EXPECT_EQ(yv::etc::textFileDirection(path("quote.txt", "It\u2019s here.\n")), 1);
+    EXPECT_EQ(yv::etc::textFileDirection(path("accents.txt", "Caf\u00e9 na\u00efve \u2014 \u201cso\u201d\u2026\n")), 1);
+    EXPECT_EQ(yv::etc::textFileDirection(path("bom.txt", "\xEF\xBB\xBFIt\u2019s here.\r\n")), 1);
+
+    EXPECT_EQ(yv::etc::textFileDirection(path("kanji.txt", "Word: \u65e5\u672c\u8a9e\n")), 2);
+    EXPECT_EQ(yv::etc::textFileDirection(path("kana.txt", "It\u2019s \uff76\uff80\uff76\uff85\n")), 2);  // ｶﾀｶﾅ
+    EXPECT_EQ(yv::etc::textFileDirection(path("fullwidth.txt", "\uff21\uff22\uff23\n")), 2);  // ＡＢＣ
+    EXPECT_EQ(yv::etc::textFileDirection(path("punct.txt", "\u3002\n")), 2);  // 。
+
+    // Only the first 200 lines count, as for CP932 text.
+    std::string lines;
+    for (int i = 0; i < 201; ++i)
+        lines += "It\u2019s an English line.\n";
+    EXPECT_EQ(yv::etc::textFileDirection(path("late.txt", lines + "\u65e5\u672c\n")), 1);
+
+    // Bytes that are not UTF-8 after all are read as code page 932: the lead byte counts.
+    EXPECT_EQ(yv::etc::textFileDirection(path("mixed.txt", "It\u2019s \x93\xFA\n")), 2);
+    EXPECT_EQ(yv::etc::textFileDirection(path("cut.txt", "It\u2019s\xE2\x80")), 2);
+}
+
+TEST_F(FileDirection, OtherJapaneseEncodings)
+{
+    // EUC-JP 日本語: its bytes include CP932 lead bytes.
+    EXPECT_EQ(yv::etc::textFileDirection(path("euc.txt", "\xC6\xFC\xCB\xDC\xB8\xEC\n")), 2);
+    // ISO-2022-JP is seven-bit: the escape into the two-byte set tells.
+    EXPECT_EQ(yv::etc::textFileDirection(path("jis.txt", "\x1B$B$3$s\x1B(B\n")), 2);
+    EXPECT_EQ(yv::etc::textFileDirection(path("jiskana.txt", "\x1B(I123\x1B(B\n")), 2);
+    EXPECT_EQ(yv::etc::textFileDirection(path("esc.txt", "\x1B[1mbold\x1B[0m\n")), 1);
+    // UTF-16 with a byte-order mark: こ (U+3053) has no CP932 lead byte among its bytes.
+    EXPECT_EQ(yv::etc::textFileDirection(path("utf16le.txt", std::string("\xFF\xFE\x53\x30\x0A\x00", 6))), 2);
+    EXPECT_EQ(yv::etc::textFileDirection(path("utf16be.txt", std::string("\xFE\xFF\x00" "a\x20\x19", 6))), 1);
+}
+
 TEST(HtmlDirection, FrameSetInAnyCase)
 {
     EXPECT_EQ(htmlDirection("<html>\n<FrameSet cols=\"50%\">\n"), -1);

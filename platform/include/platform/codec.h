@@ -69,6 +69,12 @@ struct Utf8Char {
 };
 Utf8Char decodeUtf8At(std::string_view s, std::size_t at);
 
+// A character of Japanese writing: kana (half-width too), kanji, the Japanese punctuation and
+// symbols (U+3000-U+33FF) and the full-width forms. Latin, Greek, Cyrillic and the general
+// punctuation of English text (’ “ … —) are not, although CP932 holds them as double-byte
+// characters.
+bool isJapaneseCharacter(char32_t codePoint);
+
 // Convenience for text that enters the document model: any detected encoding to CP932.
 std::string toCp932(std::string_view bytes, TextEncoding encoding);
 

@@ -15,7 +15,11 @@ inline constexpr int kFrameSet = -1;
 // 2 when twice the Japanese characters outnumber the other non-blank bytes, else 1.
 int textDirection(std::string_view cp932);
 
-// 2 when a lead byte comes before the 201st line feed; 0 when the file cannot be read.
+// The direction of a text file from its first 200 lines: 2 when they hold Japanese. UTF-8
+// and UTF-16 text is read by characters; other bytes by the code-page rule (a CP932 lead
+// byte, or an ISO-2022-JP escape into a Japanese set, means 2).
+int textBytesDirection(std::string_view bytes);
+// The same over a file; 0 when it cannot be read.
 int textFileDirection(const std::filesystem::path& path);
 
 // Scans an HTML text piece by piece, as a line reader of 2,047-byte pieces hands them over.
