@@ -302,8 +302,9 @@ void CToolboxWnd::showSettingsSheet(int page)
     SheetServices services = SheetServices::real();
     services.showHelp = [this](std::uint64_t topic) { showHelp(topic); };
     m_sheet = new CMyPropSheet(page, std::move(services));
+    // Modal to the toolbox, which stays disabled meanwhile; other windows (a conversion's
+    // progress) stay usable.
     m_sheet->setAttribute(Qt::WA_DeleteOnClose);
-    m_sheet->setWindowModality(Qt::ApplicationModal);
     connect(m_sheet, &QDialog::finished, this, &CToolboxWnd::settingsSheetClosed);
     m_sheet->show();
     m_sheet->raise();
