@@ -101,20 +101,35 @@ int CellFonts::width(const book::DisplayCell& cell, lexview::CellFont font) cons
 {
     if (cell.isExternal())
         return glyphWidthDots(cell) * m_glyphHeight / kGlyphDots;
+    const quint32 key = quint32(static_cast<unsigned char>(cell.bytes[0])) << 16
+                      | quint32(static_cast<unsigned char>(cell.length == 2 ? cell.bytes[1] : 0)) << 8
+                      | quint32(cell.length) << 2 | static_cast<quint32>(font);
+    if (const auto known = m_widths.constFind(key); known != m_widths.constEnd())
+        return *known;
     const QString text = cellText(cell);
+    int width = 0;
     switch (font) {
-    case lexview::CellFont::Narrow: return std::max(1, m_normalMetrics.horizontalAdvance(text) / 2);
-    case lexview::CellFont::Small: return m_smallMetrics.horizontalAdvance(text);
-    case lexview::CellFont::Normal: break;
+    case lexview::CellFont::Narrow: width = std::max(1, m_normalMetrics.horizontalAdvance(text) / 2); break;
+    case lexview::CellFont::Small: width = m_smallMetrics.horizontalAdvance(text); break;
+    case lexview::CellFont::Normal: width = m_normalMetrics.horizontalAdvance(text); break;
     }
-    return m_normalMetrics.horizontalAdvance(text);
+    m_widths.insert(key, width);
+    return width;
 }
 
 QString cellText(const book::DisplayCell& cell)
 {
     if (cell.isLineBreak())
         return {};
-    return QString::fromStdString(codec::cp932ToUtf8(cell.text()));
+    // One conversion per character for the life of the program.
+    static QHash<quint32, QString> known;
+    const quint32 key = quint32(static_cast<unsigned char>(cell.bytes[0])) << 8
+                      | quint32(static_cast<unsigned char>(cell.length == 2 ? cell.bytes[1] : 0)) | quint32(cell.length) << 16;
+    if (const auto it = known.constFind(key); it != known.constEnd())
+        return *it;
+    const QString text = QString::fromStdString(codec::cp932ToUtf8(cell.text()));
+    known.insert(key, text);
+    return text;
 }
 
 void drawCell(QPainter& painter, const CellFonts& fonts, const GlyphSet& glyphs, const book::DisplayCell& cell,
@@ -131,6 +146,12 @@ void drawCell(QPainter& painter, const CellFonts& fonts, const GlyphSet& glyphs,
         painter.drawImage(QPointF(x, top), image);
         return;
     }
+    drawRun(painter, fonts, text, font, style, x, y, ink);
+}
+
+void drawRun(QPainter& painter, const CellFonts& fonts, const QString& text, lexview::CellFont font,
+             std::uint8_t style, int x, int y, QColor ink)
+{
     painter.setPen(ink);
     painter.setFont(fonts.font(font));
     int baseline = y + fonts.ascent();

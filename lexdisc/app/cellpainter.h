@@ -56,6 +56,8 @@ private:
     QFontMetrics m_normalMetrics;
     QFontMetrics m_narrowMetrics;
     QFontMetrics m_smallMetrics;
+    // Widths by font and character: shaping each character again would cost most of a paint.
+    mutable QHash<quint32, int> m_widths;
     int m_spaceWidth = 0;
     int m_lineHeight = 0;
     int m_ascent = 0;
@@ -71,5 +73,9 @@ QString cellText(const book::DisplayCell& cell);
 // Draws one cell with its top-left corner at (x, y) of a line of the fonts' height.
 void drawCell(QPainter& painter, const CellFonts& fonts, const GlyphSet& glyphs, const book::DisplayCell& cell,
               const QString& text, lexview::CellFont font, std::uint8_t style, int x, int y, QColor ink);
+
+// Draws the text of consecutive cells of one font, style and ink at once.
+void drawRun(QPainter& painter, const CellFonts& fonts, const QString& text, lexview::CellFont font,
+             std::uint8_t style, int x, int y, QColor ink);
 
 } // namespace yv::lexdisc

@@ -55,7 +55,6 @@ void EntryView::clearEntry()
 
 void EntryView::relayout()
 {
-    m_fonts = std::make_unique<CellFonts>(font());
     m_layout = lexview::layoutEntry(m_model, *m_fonts, viewport()->width() - 2 * kMargin);
     const int lineHeight = m_layout.lineHeight;
     verticalScrollBar()->setSingleStep(lineHeight);
@@ -75,8 +74,10 @@ void EntryView::resizeEvent(QResizeEvent* event)
 void EntryView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        m_fonts = std::make_unique<CellFonts>(font());
         relayout();
+    }
 }
 
 std::pair<std::size_t, std::size_t> EntryView::selectionRange() const
@@ -101,12 +102,31 @@ void EntryView::paintEvent(QPaintEvent* event)
     const int dx = kMargin - horizontalScrollBar()->value();
     const int dy = kMargin - verticalScrollBar()->value();
     const QRect visible = event->rect();
-    const auto selected = hasSelection() ? std::optional(selectionRange()) : std::nullopt;
+    // An empty range (first after last) when nothing is selected.
+    std::pair<std::size_t, std::size_t> selected{1, 0};
+    if (hasSelection())
+        selected = selectionRange();
     const int lineHeight = m_layout.lineHeight;
     // Only the lines in the exposed rectangle are drawn.
     const int firstTop = visible.top() - dy - lineHeight;
     const auto start = std::lower_bound(m_layout.boxes.begin(), m_layout.boxes.end(), firstTop,
                                         [](const lexview::CellBox& b, int top) { return b.y < top; });
+    // Neighbouring cells of one line, font, style and ink are drawn as one run of text.
+    struct Run {
+        QString text;
+        lexview::CellFont font = lexview::CellFont::Normal;
+        std::uint8_t style = 0;
+        QColor ink;
+        int x = 0;
+        int y = 0;
+        int end = 0;
+    } run;
+    auto flush = [&] {
+        if (!run.text.isEmpty())
+            drawRun(painter, *m_fonts, run.text, run.font, run.style, run.x, run.y, run.ink);
+        run.text.clear();
+    };
+    constexpr std::uint8_t kDrawnStyles = lexview::CellStyle::Subscript | lexview::CellStyle::Superscript;
     for (auto it = start; it != m_layout.boxes.end(); ++it) {
         const auto i = static_cast<std::size_t>(it - m_layout.boxes.begin());
         const lexview::CellBox& box = *it;
@@ -118,15 +138,32 @@ void EntryView::paintEvent(QPaintEvent* event)
         const int x = box.x + dx;
         const int y = box.y + dy;
         QColor ink = inkOf(i);
-        if (selected && i >= selected->first && i <= selected->second) {
+        if (i >= selected.first && i <= selected.second) {
             painter.fillRect(x, y, box.width, lineHeight, palette().highlight());
             ink = palette().highlightedText().color();
         }
         const std::uint8_t style = m_layout.styles[i];
-        drawCell(painter, *m_fonts, m_glyphs, cell, m_texts[i], lexview::fontOf(cell, style), style, x, y, ink);
+        const lexview::CellFont font = lexview::fontOf(cell, style);
         if (style & lexview::CellStyle::Emphasis)
             painter.fillRect(x, y + lineHeight - 1, box.width, 1, Qt::blue);
+        if (cell.isExternal()) {
+            flush();
+            drawCell(painter, *m_fonts, m_glyphs, cell, m_texts[i], font, style, x, y, ink);
+            continue;
+        }
+        if (run.text.isEmpty() || run.y != y || run.end != x || run.font != font || run.ink != ink
+            || (run.style & kDrawnStyles) != (style & kDrawnStyles)) {
+            flush();
+            run.font = font;
+            run.style = style;
+            run.ink = ink;
+            run.x = x;
+            run.y = y;
+        }
+        run.text += m_texts[i];
+        run.end = x + box.width;
     }
+    flush();
 }
 
 std::optional<std::size_t> EntryView::cellUnder(QPoint p) const

@@ -30,12 +30,24 @@ public:
         const Heading& heading = m_view.m_headings[row];
         int x = option.rect.left() + kItemPadding;
         const int y = option.rect.top() + (option.rect.height() - m_view.m_fonts->lineHeight()) / 2;
+        // Text between external characters is drawn in one piece.
+        QString run;
+        int runX = x;
         for (std::size_t i = 0; i < heading.cells.size(); ++i) {
             const book::DisplayCell& cell = heading.cells[i];
-            drawCell(*painter, *m_view.m_fonts, m_view.m_glyphs, cell, heading.texts[i], lexview::CellFont::Normal, 0, x, y,
-                     ink);
+            if (cell.isExternal()) {
+                drawRun(*painter, *m_view.m_fonts, run, lexview::CellFont::Normal, 0, runX, y, ink);
+                run.clear();
+                drawCell(*painter, *m_view.m_fonts, m_view.m_glyphs, cell, heading.texts[i], lexview::CellFont::Normal, 0,
+                         x, y, ink);
+                x += m_view.m_fonts->width(cell, lexview::CellFont::Normal);
+                runX = x;
+                continue;
+            }
+            run += heading.texts[i];
             x += m_view.m_fonts->width(cell, lexview::CellFont::Normal);
         }
+        drawRun(*painter, *m_view.m_fonts, run, lexview::CellFont::Normal, 0, runX, y, ink);
     }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
@@ -65,7 +77,6 @@ HitListView::~HitListView() = default;
 void HitListView::setHeadings(const book::BookShelf& shelf, std::vector<std::vector<book::DisplayCell>> headings)
 {
     clearHeadings();
-    m_fonts = std::make_unique<CellFonts>(font());
     m_headings.reserve(headings.size());
     for (auto& cells : headings) {
         m_glyphs.collect(shelf, cells);
@@ -77,8 +88,8 @@ void HitListView::setHeadings(const book::BookShelf& shelf, std::vector<std::vec
         }
         heading.cells = std::move(cells);
         m_headings.push_back(std::move(heading));
-        addItem(QString());
     }
+    addItems(QStringList(static_cast<int>(m_headings.size()), QString()));
     if (count() > 0)
         setCurrentRow(0);
 }
@@ -98,6 +109,13 @@ QString HitListView::headingText(int row) const
     for (const QString& t : m_headings[static_cast<std::size_t>(row)].texts)
         text += t;
     return text;
+}
+
+void HitListView::changeEvent(QEvent* event)
+{
+    QListWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        m_fonts = std::make_unique<CellFonts>(font());
 }
 
 void HitListView::keyPressEvent(QKeyEvent* event)
