@@ -11,6 +11,7 @@
 
 namespace yv::shm {
 class SharedBlock;
+class NamedLock;
 }
 
 namespace yv::blocks {
@@ -34,10 +35,15 @@ void setFlag(std::size_t index, std::uint8_t value);
 std::uint8_t readFlag(std::size_t index);
 
 // The sender's side of a hand-over: the block holds the text until this object is destroyed
-// (after the synchronous send).
+// (after the synchronous send). Senders take turns: from writing to removing the block, a
+// sender holds a lock that every other sender, in any program or thread, waits for.
 class TextBlockWriter final {
 public:
-    // Null when the text with its NUL (L) exceeds the block, or the block cannot be made.
+    // How long a sender waits for another one's hand-over to end.
+    static constexpr int kWaitMs = 10000;
+
+    // Null when the text with its NUL (L) exceeds the block, the block cannot be made, another
+    // sender kept it longer than kWaitMs, or this thread is itself in the middle of a send.
     static std::unique_ptr<TextBlockWriter> write(std::string_view cp932Text);
     ~TextBlockWriter();
     TextBlockWriter(const TextBlockWriter&) = delete;
@@ -47,7 +53,9 @@ public:
     std::uint32_t length() const { return m_length; }
 
 private:
-    TextBlockWriter(std::unique_ptr<shm::SharedBlock> block, std::uint32_t length);
+    TextBlockWriter(std::unique_ptr<shm::NamedLock> lock, std::unique_ptr<shm::SharedBlock> block,
+                    std::uint32_t length);
+    std::unique_ptr<shm::NamedLock> m_lock;
     std::unique_ptr<shm::SharedBlock> m_block;
     std::uint32_t m_length;
 };

@@ -3,8 +3,11 @@
 
 #include <platform/sharedmemory.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <thread>
 
 namespace yv::blocks {
 
@@ -54,29 +57,59 @@ std::uint8_t readFlag(std::size_t index)
     return (value != 0 && block->byteHeld(index)) ? value : 0;
 }
 
-TextBlockWriter::TextBlockWriter(std::unique_ptr<shm::SharedBlock> block, std::uint32_t length)
-    : m_block(std::move(block))
+namespace {
+
+// The threads in the middle of a send, by writer: such a thread cannot wait for its own
+// send to end. (A writer may be destroyed on another thread than the one that made it.)
+std::mutex g_sendersMutex;
+std::map<const TextBlockWriter*, std::thread::id> g_senders;
+
+bool sendingOnThisThread()
+{
+    const std::lock_guard lock(g_sendersMutex);
+    return std::any_of(g_senders.begin(), g_senders.end(),
+                       [](const auto& sender) { return sender.second == std::this_thread::get_id(); });
+}
+
+} // namespace
+
+TextBlockWriter::TextBlockWriter(std::unique_ptr<shm::NamedLock> lock, std::unique_ptr<shm::SharedBlock> block,
+                                 std::uint32_t length)
+    : m_lock(std::move(lock))
+    , m_block(std::move(block))
     , m_length(length)
 {
+    const std::lock_guard guard(g_sendersMutex);
+    g_senders[this] = std::this_thread::get_id();
 }
 
 TextBlockWriter::~TextBlockWriter()
 {
-    shm::SharedBlock::remove(kTextBlockName);
+    // The name is removed before the lock is given up, and only while it is still ours.
+    m_block->removeOwnName(kTextBlockName);
+    m_block.reset();
+    m_lock.reset();
+    const std::lock_guard guard(g_sendersMutex);
+    g_senders.erase(this);
 }
 
 std::unique_ptr<TextBlockWriter> TextBlockWriter::write(std::string_view cp932Text)
 {
     const std::size_t length = cp932Text.size() + 1;
-    if (length > kTextBlockSize)
+    if (length > kTextBlockSize || sendingOnThisThread())
         return nullptr;
+    auto lock = shm::NamedLock::acquire(kTextBlockName, kWaitMs);
+    if (!lock)
+        return nullptr;
+    // A block left by a sender that died is not reused: this one is made afresh.
+    shm::SharedBlock::remove(kTextBlockName);
     auto block = shm::SharedBlock::create(kTextBlockName, kTextBlockSize);
     if (!block)
         return nullptr;
     std::memcpy(block->data(), cp932Text.data(), cp932Text.size());
     block->data()[cp932Text.size()] = 0;
     return std::unique_ptr<TextBlockWriter>(
-        new TextBlockWriter(std::move(block), static_cast<std::uint32_t>(length)));
+        new TextBlockWriter(std::move(lock), std::move(block), static_cast<std::uint32_t>(length)));
 }
 
 std::optional<std::string> readTextBlock(std::uint32_t length)

@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,6 +123,102 @@ TEST_F(SharedBlocks, ReceiverTrustsNoLength)
     EXPECT_EQ(readTextBlock(60000), "\x93\xFA\x96\x7B");  // stops at the NUL
     EXPECT_FALSE(readTextBlock(0));
     EXPECT_FALSE(readTextBlock(kTextBlockSize + 1));
+}
+
+// A sender in another process: it writes `text` into the text block, says 'w' (or 'x' when
+// it could not), keeps the block until it reads a byte, then says 'd' and ends.
+struct OtherSender {
+    pid_t pid = -1;
+    int commands = -1;
+    int reports = -1;
+
+    explicit OtherSender(const char* text)
+    {
+        int down[2];
+        int up[2];
+        if (::pipe(down) != 0 || ::pipe(up) != 0)
+            return;
+        pid = ::fork();
+        if (pid == 0) {
+            ::close(down[1]);
+            ::close(up[0]);
+            {
+                const auto writer = TextBlockWriter::write(text);
+                const char state = writer ? 'w' : 'x';
+                (void)!::write(up[1], &state, 1);
+                char c = 0;
+                (void)!::read(down[0], &c, 1);
+            }
+            const char done = 'd';
+            (void)!::write(up[1], &done, 1);
+            ::_exit(0);
+        }
+        ::close(down[0]);
+        ::close(up[1]);
+        commands = down[1];
+        reports = up[0];
+    }
+    ~OtherSender()
+    {
+        ::close(commands);
+        ::close(reports);
+        if (pid > 0)
+            ::waitpid(pid, nullptr, 0);
+    }
+    char report() const
+    {
+        char c = 0;
+        return ::read(reports, &c, 1) == 1 ? c : '?';
+    }
+    void finish() const
+    {
+        const char c = 'f';
+        (void)!::write(commands, &c, 1);
+    }
+};
+
+TEST_F(SharedBlocks, ConcurrentSendersNeitherOverwriteNorRemoveEachOthersText)
+{
+    const OtherSender first("first sender");
+    ASSERT_GT(first.pid, 0);
+    ASSERT_EQ(first.report(), 'w');
+
+    // This program sends meanwhile: it waits until the first hand-over is over.
+    std::atomic<bool> written{false};
+    std::unique_ptr<TextBlockWriter> second;
+    std::thread sender([&] {
+        second = TextBlockWriter::write("second sender");
+        written = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(written) << "the second sender did not wait for the first";
+    EXPECT_EQ(readTextBlock(13), "first sender") << "the first sender's receiver lost its text";
+
+    // The first sender is done; its removal of the block leaves the second one's alone.
+    first.finish();
+    EXPECT_EQ(first.report(), 'd');
+    sender.join();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(readTextBlock(second->length()), "second sender");
+    second.reset();
+    EXPECT_FALSE(readTextBlock(1));
+}
+
+TEST_F(SharedBlocks, ASenderThatDiedOrIsStillSendingOnThisThread)
+{
+    // A sender killed during its hand-over does not block the next one.
+    const OtherSender crashed("never read");
+    ASSERT_EQ(crashed.report(), 'w');
+    ::kill(crashed.pid, SIGKILL);
+    auto writer = TextBlockWriter::write("after the crash");
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(readTextBlock(writer->length()), "after the crash");
+
+    // A send nested inside this thread's own hand-over cannot wait for it: refused at once.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(TextBlockWriter::write("nested"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(readTextBlock(writer->length()), "after the crash");
 }
 
 } // namespace

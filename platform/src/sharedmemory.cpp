@@ -4,7 +4,9 @@
 #include <platform/paths.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string_view>
+#include <thread>
 
 #include <dirent.h>
 
@@ -132,6 +134,20 @@ void SharedBlock::remove(std::string_view name)
     ::shm_unlink(objectName(name).c_str());
 }
 
+bool SharedBlock::removeOwnName(std::string_view name) const
+{
+    const std::string object = objectName(name);
+    const int fd = ::shm_open(object.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    struct stat named {};
+    struct stat mine {};
+    const bool same = ::fstat(fd, &named) == 0 && ::fstat(m_fd, &mine) == 0 && named.st_dev == mine.st_dev
+                      && named.st_ino == mine.st_ino;
+    ::close(fd);
+    return same && ::shm_unlink(object.c_str()) == 0;
+}
+
 bool SharedBlock::holdByte(std::size_t offset)
 {
     return lockByte(m_fd, F_RDLCK, offset);
@@ -152,6 +168,43 @@ bool SharedBlock::byteHeld(std::size_t offset) const
     if (::fcntl(m_fd, F_OFD_GETLK, &fl) != 0)
         return false;
     return fl.l_type != F_UNLCK;
+}
+
+NamedLock::NamedLock(int fd)
+    : m_fd(fd)
+{
+}
+
+NamedLock::~NamedLock()
+{
+    ::close(m_fd);  // drops the lock
+}
+
+std::unique_ptr<NamedLock> NamedLock::acquire(std::string_view name, int waitMs)
+{
+    const std::string object = objectName(std::string(name) + ".lock");
+    const int fd = ::shm_open(object.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return nullptr;
+    }
+    // Open-file-description locks: another handle of this very process conflicts too, so
+    // threads wait for each other as processes do.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (lockByte(fd, F_WRLCK, 0))
+            return std::unique_ptr<NamedLock>(new NamedLock(fd));
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR)
+            break;
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ::close(fd);
+    return nullptr;
 }
 
 } // namespace yv::shm

@@ -28,6 +28,9 @@ public:
     static std::unique_ptr<SharedBlock> open(std::string_view name, Access access);
     // Removes the name; blocks still mapped stay valid until closed.
     static void remove(std::string_view name);
+    // Removes the name only while it still refers to this block (not to one made afresh
+    // under the same name since); true when it did.
+    bool removeOwnName(std::string_view name) const;
 
     ~SharedBlock();
     SharedBlock(const SharedBlock&) = delete;
@@ -50,6 +53,22 @@ private:
     int m_fd;
     std::uint8_t* m_data;
     std::size_t m_size;
+};
+
+// An exclusive lock of this user and instance between processes and threads alike, held
+// from `acquire` until destroyed; the system drops it when its holder dies. It lives beside
+// the blocks, as the name `<name>.lock`.
+class NamedLock final {
+public:
+    // Null when the lock was not free within `waitMs` milliseconds.
+    static std::unique_ptr<NamedLock> acquire(std::string_view name, int waitMs);
+    ~NamedLock();
+    NamedLock(const NamedLock&) = delete;
+    NamedLock& operator=(const NamedLock&) = delete;
+
+private:
+    explicit NamedLock(int fd);
+    int m_fd;
 };
 
 } // namespace yv::shm
