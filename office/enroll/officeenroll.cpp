@@ -75,14 +75,29 @@ bool needsExtension(const char* application)
 // The first registration of a process (per LibreOffice profile and PATH) installs the extension
 // and tells the user what went wrong; the registrations after it reuse that answer, so that
 // registering three programs installs once and shows one message.
+struct ExtensionAnswers {
+    std::mutex mutex;
+    std::map<std::string, bool> answers;
+};
+
+ExtensionAnswers& extensionAnswers()
+{
+    static ExtensionAnswers answers;
+    return answers;
+}
+
+std::string extensionAnswerKey()
+{
+    const char* path = std::getenv("PATH");
+    return officeenroll::userInstallationArgument() + '\n' + (path ? path : "");
+}
+
 bool ensureExtension()
 {
-    static std::mutex mutex;
-    static std::map<std::string, bool> answers;
-    const char* path = std::getenv("PATH");
-    const std::string key = officeenroll::userInstallationArgument() + '\n' + (path ? path : "");
-    const std::lock_guard lock(mutex);
-    if (const auto known = answers.find(key); known != answers.end())
+    ExtensionAnswers& state = extensionAnswers();
+    const std::string key = extensionAnswerKey();
+    const std::lock_guard lock(state.mutex);
+    if (const auto known = state.answers.find(key); known != state.answers.end())
         return known->second;
 
     bool ready = false;
@@ -103,8 +118,17 @@ bool ensureExtension()
             ready = true;
         }
     }
-    answers[key] = ready;
+    state.answers[key] = ready;
     return ready;
+}
+
+// After a removal the next registration installs again.
+void removeExtension()
+{
+    ExtensionAnswers& state = extensionAnswers();
+    const std::lock_guard lock(state.mutex);
+    officeenroll::removeExtension();
+    state.answers.erase(extensionAnswerKey());
 }
 
 } // namespace
@@ -134,7 +158,7 @@ int COfficeEnroll::UnRegistOffice(const char* application)
         for (const std::string_view host : kExtensionHosts)
             anyLeft = anyLeft || store.keyExists(Hive::CurrentUser, addInKey(std::string(host).c_str()));
         if (!anyLeft)
-            officeenroll::removeExtension();
+            removeExtension();
     }
     return 1;
 }

@@ -2,10 +2,13 @@
 // (which may run as another user than the test, since LibreOffice installs extensions per user
 // only for ordinary users).
 //
-//   addin_enroll_peer --log FILE
-// Logs "RegistOffice <program> <result>" for each program and "message <text>" for each
-// message box, then "done".
+//   addin_enroll_peer --log FILE [--unregister]
+// Logs "RegistOffice <program> <result>" (or "UnRegistOffice ...") for each program and
+// "message <text>" for each message box, then whether the office lists the extension
+// ("extension listed" or "extension absent"), then "done".
 #include <OfficeEnroll.h>
+
+#include <libreoffice.h>
 
 #include <platform/messagebox.h>
 
@@ -31,20 +34,39 @@ public:
     }
 };
 
+// What the office's own list of the user's extensions says.
+bool extensionListed()
+{
+    const std::string command = "unopkg list " + yv::officeenroll::userInstallationArgument() + " 2>/dev/null";
+    std::FILE* list = ::popen(command.c_str(), "r");
+    if (!list)
+        return false;
+    std::string output;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, list)) > 0;)
+        output.append(buffer, n);
+    ::pclose(list);
+    return output.find(yv::officeenroll::kExtensionId) != std::string::npos;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || std::string(argv[1]) != "--log")
+    if (argc < 3 || argc > 4 || std::string(argv[1]) != "--log")
         return 2;
+    const bool unregister = argc == 4 && std::string(argv[3]) == "--unregister";
     g_log = std::fopen(argv[2], "a");
     if (!g_log)
         return 2;
     LoggingPresenter presenter;
     yv::msgbox::setPresenter(&presenter);
     COfficeEnroll enroll;
-    for (const char* application : {"Word", "Excel", "PowerPoint", "Outlook"})
-        logLine(std::string("RegistOffice ") + application + " " + std::to_string(enroll.RegistOffice(application, "Yorvane5")));
+    for (const char* application : {"Word", "Excel", "PowerPoint", "Outlook"}) {
+        const int result = unregister ? enroll.UnRegistOffice(application) : enroll.RegistOffice(application, "Yorvane5");
+        logLine(std::string(unregister ? "UnRegistOffice " : "RegistOffice ") + application + " " + std::to_string(result));
+    }
+    logLine(extensionListed() ? "extension listed" : "extension absent");
     logLine("done");
     yv::msgbox::setPresenter(nullptr);
     return 0;

@@ -44,9 +44,21 @@ public:
         if (::geteuid() == 0) {
             const passwd* nobody = ::getpwnam("nobody");
             const group* nogroup = ::getgrnam("nogroup");
-            if (nobody && nogroup && ::chown(dir.c_str(), nobody->pw_uid, nogroup->gr_gid) == 0)
+            if (nobody && nogroup && ::chown(dir.c_str(), nobody->pw_uid, nogroup->gr_gid) == 0) {
                 asNobody = true;
+                m_uid = nobody->pw_uid;
+                m_gid = nogroup->gr_gid;
+            }
         }
+    }
+    // The office ran as the test's user and wrote into the profile: hand its files back.
+    void giveBack() const
+    {
+        if (!asNobody)
+            return;
+        std::error_code ec;
+        for (const auto& entry : fs::recursive_directory_iterator(dir, ec))
+            EXPECT_EQ(::lchown(entry.path().c_str(), m_uid, m_gid), 0) << entry.path();
     }
     ~OfficeUserHome()
     {
@@ -54,9 +66,9 @@ public:
         fs::remove_all(dir, ec);
     }
     // The registration as a program of its own, in this home, as the toolbox's first run does it.
-    std::vector<std::string> registerAddIn() const
+    std::vector<std::string> registerAddIn(bool unregister = false) const
     {
-        const std::string log = (dir / "enroll.log").string();
+        const std::string log = (dir / (unregister ? "unenroll.log" : "enroll.log")).string();
         std::vector<std::string> args;
         std::string program = "/usr/bin/env";
         if (asNobody) {
@@ -66,6 +78,8 @@ public:
         for (const std::string& a : {"YORVANE_HOME=" + dir.string(), "HOME=" + dir.string(), std::string(ENROLL_PEER),
                                     std::string("--log"), log})
             args.push_back(a);
+        if (unregister)
+            args.emplace_back("--unregister");
         yv::testing::ChildProcess peer(program, args);
         EXPECT_TRUE(peer.waitForExit(120000));
         return yv::testing::readLines(log);
@@ -74,6 +88,10 @@ public:
 
     fs::path dir;
     bool asNobody = false;
+
+private:
+    uid_t m_uid = 0;
+    gid_t m_gid = 0;
 };
 
 class AddInInOffice : public ::testing::Test {
@@ -141,7 +159,8 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
     const OfficeUserHome office;
     const std::vector<std::string> registered = office.registerAddIn();
     EXPECT_EQ(registered, (std::vector<std::string>{"RegistOffice Word 1", "RegistOffice Excel 1",
-                                                    "RegistOffice PowerPoint 1", "RegistOffice Outlook 1", "done"}));
+                                                    "RegistOffice PowerPoint 1", "RegistOffice Outlook 1",
+                                                    "extension listed", "done"}));
 
     driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     driver.start(QStringLiteral(PYTHON_UNO),
@@ -185,6 +204,12 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
     EXPECT_EQ(answer(), "toolbar Yorvane5");
     EXPECT_EQ(answer(), "unchanged 5") << "the add-in never writes into the document";
     EXPECT_TRUE(driver.waitForFinished(60000));
+
+    // Removing the registrations takes the extension away with the last of its programs.
+    office.giveBack();
+    EXPECT_EQ(office.registerAddIn(true),
+              (std::vector<std::string>{"UnRegistOffice Word 1", "UnRegistOffice Excel 1", "UnRegistOffice PowerPoint 1",
+                                        "UnRegistOffice Outlook 1", "extension absent", "done"}));
 }
 
 } // namespace
