@@ -433,6 +433,10 @@ void CMainFrame::updateCommandStates()
 {
     action("translate")->setEnabled(m_flow->canTranslate());
     action("stop")->setEnabled(m_flow->canStop());
+    const bool documentStays = m_flow->runActive();
+    for (const char* name : {"fileNew", "fileOpen", "fileExit"})
+        action(name)->setEnabled(!documentStays);
+    m_recentMenu->setEnabled(!documentStays && !m_recentMenu->isEmpty());
     const bool editable = activeView().isEnabled();
     const editor::EditPane& pane = activeView().pane();
     action("editUndo")->setEnabled(editable && pane.store().canUndo());
@@ -463,12 +467,12 @@ void CMainFrame::rebuildRecentMenu()
 {
     m_recentMenu->clear();
     const std::vector<std::string> files = readRecentFiles();
-    m_recentMenu->setEnabled(!files.empty());
+    m_recentMenu->setEnabled(!files.empty() && !m_flow->runActive());
     int number = 1;
     for (const std::string& file : files) {
         QAction* a = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(q(file)));
         connect(a, &QAction::triggered, this, [this, file] {
-            if (m_doc->promptToSave(saveAsDialog, false))
+            if (!m_flow->runActive() && m_doc->promptToSave(saveAsDialog, false))
                 openPath(file);
         });
     }
@@ -525,7 +529,7 @@ std::optional<editor::SaveAsChoice> CMainFrame::runSaveAsDialog()
 
 bool CMainFrame::fileNew()
 {
-    if (!m_doc->promptToSave(saveAsDialog, false))
+    if (m_flow->runActive() || !m_doc->promptToSave(saveAsDialog, false))
         return false;
     m_doc->newDocument();
     refreshViews();
@@ -536,7 +540,7 @@ bool CMainFrame::fileNew()
 
 bool CMainFrame::fileOpen()
 {
-    if (!m_doc->promptToSave(saveAsDialog, false))
+    if (m_flow->runActive() || !m_doc->promptToSave(saveAsDialog, false))
         return false;
     const std::optional<std::filesystem::path> file = openDialog();
     return file && openPath(*file);
@@ -544,6 +548,9 @@ bool CMainFrame::fileOpen()
 
 bool CMainFrame::openPath(const std::filesystem::path& file)
 {
+    // Results still on their way would land in the other document.
+    if (m_flow->runActive())
+        return false;
     const bool opened = m_doc->openFile(file);
     refreshViews();
     updateCaption();
@@ -744,7 +751,7 @@ std::uint64_t CMainFrame::windowHandle() const
 
 bool CMainFrame::handOver(std::uint64_t length, std::int64_t returnWindow, bool intoDocument)
 {
-    if (engineBusy())
+    if (engineBusy() || m_flow->runActive())
         return false;
     const std::optional<std::string> text = handover::receiveText(length);
     if (!text)
@@ -771,12 +778,15 @@ bool CMainFrame::handOver(std::uint64_t length, std::int64_t returnWindow, bool 
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // The run stops first, so that nothing arrives while the user answers the save prompt.
+    if (m_doc->run.translating) {
+        m_flow->stop();
+        updateCommandStates();
+    }
     if (!m_doc->promptToSave(saveAsDialog, true)) {
         event->ignore();
         return;
     }
-    if (m_doc->run.translating)
-        m_flow->stop();
     savePlacement();
     event->accept();
 }

@@ -1,7 +1,7 @@
 // The editor window's commands offscreen: typing, command states, the save prompt, the file
 // round trip, the direction commands and hand-overs.
 #include "mainwindow.h"
-#include "transtests.h"
+#include "transwindowtest.h"
 
 #include <Etc.h>
 #include <HandOver.h>
@@ -34,6 +34,8 @@ using yv::testing::ensureApplication;
 using yv::testing::paneText;
 
 using yv::testing::serveUntil;
+using yv::testing::TransProgram;
+using yv::testing::TransWindow;
 
 namespace fs = std::filesystem;
 using namespace yv;
@@ -46,34 +48,6 @@ std::string readFile(const fs::path& p)
 }
 
 
-
-class TransWindow : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ensureApplication(); }
-
-    void SetUp() override
-    {
-        frame = std::make_unique<trans::CMainFrame>();
-        frame->saveAsDialog = [this]() -> std::optional<editor::SaveAsChoice> {
-            ++saveDialogs;
-            if (saveChoice.path.empty())
-                return std::nullopt;
-            return saveChoice;
-        };
-        frame->show();
-        frame->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-        frame->view(Side::Source).setFocus();
-    }
-
-    void type(const char* text) { QTest::keyClicks(&frame->view(Side::Source), QString::fromLatin1(text)); }
-
-    yv::testing::TestHome home;
-    yv::testing::RecordingPresenter presenter;
-    std::unique_ptr<trans::CMainFrame> frame;
-    editor::SaveAsChoice saveChoice;
-    int saveDialogs = 0;
-};
 
 TEST_F(TransWindow, StartsUntitledAndReadyWithNothingToTranslate)
 {
@@ -402,29 +376,6 @@ TEST_F(TransWindow, SettingsAndHelpEntriesPostToTheToolbox)
     const std::vector<std::string> expected = {"ready", page, help};
     EXPECT_EQ(toolbox.lines(), expected);
 }
-
-// Through the reference engine: a whole run from the translate command to the end mark.
-class TransProgram : public TransWindow {
-protected:
-    static void SetUpTestSuite()
-    {
-        yv::testing::useReferenceEngines(ENGINE_CACHE_DIR);
-        ensureApplication();
-    }
-
-    void SetUp() override
-    {
-        yv::testing::writeEngineProfiles(home);
-        TransWindow::SetUp();
-    }
-
-    void TearDown() override
-    {
-        frame.reset();
-        yv::testing::closeEngines();
-    }
-
-};
 
 // The program itself: one editor per session; a second start hands over to the first.
 TEST_F(TransProgram, SecondStartEndsAndLeavesTheFirstRunning)

@@ -153,9 +153,19 @@ bool TransDoc::importText(const std::filesystem::path& file)
     return true;
 }
 
+bool TransDoc::writeReported(const std::filesystem::path& file, const std::function<std::string()>& content)
+{
+    if (onWriting)
+        onWriting(true);
+    const bool written = files::writeAtomically(file, content());
+    if (onWriting)
+        onWriting(false);
+    return written;
+}
+
 bool TransDoc::writeTts(const std::filesystem::path& file)
 {
-    if (!files::writeAtomically(file, encodeTts(m_source.store(), m_translation.store()))) {
+    if (!writeReported(file, [&] { return encodeTts(m_source.store(), m_translation.store()); })) {
         messages::warn(messages::withPath(messages::kCannotCreateDocument, file.string()));
         return false;
     }
@@ -167,16 +177,19 @@ bool TransDoc::writeTts(const std::filesystem::path& file)
 
 bool TransDoc::exportText(const std::filesystem::path& file, bool translationOnly)
 {
-    std::string cp932;
-    if (!translationOnly) {
-        cp932 = m_source.store().bytes();
+    const auto content = [&] {
+        std::string cp932;
+        if (!translationOnly) {
+            cp932 = m_source.store().bytes();
+            cp932.push_back('\n');
+        }
+        cp932 += m_translation.store().bytes();
         cp932.push_back('\n');
-    }
-    cp932 += m_translation.store().bytes();
-    cp932.push_back('\n');
-    if (!translationOnly)
-        cp932.push_back('\n');
-    if (!files::writeAtomically(file, inEncoding(withCrLf(cp932), m_textEncoding))) {
+        if (!translationOnly)
+            cp932.push_back('\n');
+        return inEncoding(withCrLf(cp932), m_textEncoding);
+    };
+    if (!writeReported(file, content)) {
         messages::warn(messages::kCannotCreateText);
         return false;
     }

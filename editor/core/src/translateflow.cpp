@@ -67,6 +67,7 @@ bool TranslateFlow::start()
     }
     RunState& run = m_doc.run;
     run.translating = true;
+    run.awaitingEndMark = true;
     m_host.setEngineBusy(true);
     run.holdsBusyFlag = true;
     for (std::size_t i = 0; i < source.length(); ++i)
@@ -265,6 +266,7 @@ void TranslateFlow::endWithoutRun()
 {
     m_host.runEnded();
     m_doc.run.translating = false;
+    m_doc.run.awaitingEndMark = false;
     releaseBusyFlag();
     m_host.closeEngines();
 }

@@ -355,9 +355,57 @@ TEST(EditorPlacement, StoredRectangleIsClampedToTheWorkArea)
     EXPECT_EQ(clamp(824, 568, 500, 300), (std::vector<int>{524, 468, 500, 300}));
     EXPECT_EQ(clamp(-400, -20, 500, 300), (std::vector<int>{0, 0, 500, 300}));
     EXPECT_EQ(clamp(-250, 10, 500, 300), (std::vector<int>{-250, 10, 500, 300}));
+
+    // A work area that does not start at the screen's corner: a panel above, a second monitor.
+    const WorkArea right{1280, 30, 2560, 1024};
+    const WindowPlacement offLeft = clampPlacement({-900, 5, 500, 300}, right);
+    EXPECT_EQ(std::vector<int>({offLeft.left, offLeft.top}), (std::vector<int>{1280, 30}));
+    const WindowPlacement offRight = clampPlacement({5000, 3000, 500, 300}, right);
+    EXPECT_EQ(std::vector<int>({offRight.left, offRight.top}), (std::vector<int>{2060, 724}));
+
     EXPECT_EQ(splitterPosition(300, 800), 300);
     EXPECT_EQ(splitterPosition(0, 800), 400);
     EXPECT_EQ(splitterPosition(800, 800), 400);
+}
+
+} // namespace
+} // namespace yv::editor
+
+namespace yv::editor {
+namespace {
+
+std::vector<int> rectOf(const WindowPlacement& p) { return {p.left, p.top, p.width, p.height}; }
+
+TEST(EditorPlacement, WithoutAStoredPlacementTheWindowAvoidsTheToolbox)
+{
+    const WorkArea area{0, 0, 1200, 900};
+    const FrameAllowance frame{0, 30};
+    // Two thirds of the work area, centred, the frame included.
+    EXPECT_EQ(rectOf(defaultPlacement(area, std::nullopt, frame)), (std::vector<int>{200, 150, 800, 570}));
+    // A toolbox in a corner, away from the centred window, changes nothing.
+    EXPECT_EQ(rectOf(defaultPlacement(area, ScreenRect{0, 0, 150, 100}, frame)),
+              (std::vector<int>{200, 150, 800, 570}));
+
+    // A toolbox bar across the top-middle: the window goes below it, as large as fits.
+    const WindowPlacement below = defaultPlacement(area, ScreenRect{300, 0, 900, 200}, frame);
+    EXPECT_EQ(rectOf(below), (std::vector<int>{200, 250, 800, 570}));
+    EXPECT_GE(below.top, 200);
+
+    // A toolbox down the middle of the left: the window goes to its right.
+    const WindowPlacement beside = defaultPlacement(area, ScreenRect{0, 100, 500, 800}, frame);
+    EXPECT_GE(beside.left, 500);
+    EXPECT_LE(beside.left + beside.width, 1200);
+    EXPECT_EQ(beside.height + frame.height, 600);
+
+    // A toolbox as large as the screen leaves no better place than the centre.
+    EXPECT_EQ(rectOf(defaultPlacement(area, ScreenRect{0, 0, 1200, 900}, frame)),
+              (std::vector<int>{200, 150, 800, 570}));
+
+    // A work area off the screen's corner keeps the window inside it.
+    const WindowPlacement second = defaultPlacement({1280, 30, 2560, 1024}, ScreenRect{1400, 30, 2400, 120}, frame);
+    EXPECT_GE(second.left, 1280);
+    EXPECT_GE(second.top, 120);
+    EXPECT_LE(second.top + second.height + frame.height, 1024);
 }
 
 } // namespace

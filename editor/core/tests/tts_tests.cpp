@@ -166,6 +166,21 @@ TEST_F(EditorTtsFile, FailedWriteKeepsThePreviousFileAndTheModifiedFlag)
     EXPECT_EQ(doc.path(), file);
 }
 
+TEST_F(EditorTtsFile, WritesAreBracketedForTheWaitCursorAndMessagesComeAfter)
+{
+    std::vector<std::string> events;
+    doc.onWriting = [&](bool writing) {
+        events.push_back(std::string(writing ? "start" : "end") + std::to_string(presenter.messages.size()));
+    };
+    doc.source().insert("text", 0, 0, false);
+    ASSERT_TRUE(doc.writeTts(home.dir() / "a.tts"));
+    ASSERT_TRUE(doc.exportText(home.dir() / "a.txt", false));
+    EXPECT_FALSE(doc.writeTts(home.dir() / "missing" / "b.tts"));
+    EXPECT_FALSE(doc.exportText(home.dir() / "missing" / "b.txt", true));
+    EXPECT_EQ(events, (std::vector<std::string>{"start0", "end0", "start0", "end0", "start0", "end0", "start1", "end1"}));
+    EXPECT_EQ(presenter.messages.size(), 2u);
+}
+
 TEST_F(EditorTtsFile, SavePromptAnswers)
 {
     int dialogs = 0;

@@ -20,6 +20,7 @@ enum class Side { Source = 0, Translation = 1 };
 // Run state of the translate command; lives as long as the editor (pair numbers stay unique).
 struct RunState {
     bool translating = false;
+    bool awaitingEndMark = false;    // from the start until the engine's end mark, also after a stop
     int runDirection = 0;            // 1 EJ, 2 JE
     std::uint16_t nextPair = 0;      // never reset
     bool resultsStarted = false;     // a result block has arrived in this editor's life
@@ -61,6 +62,9 @@ public:
     codec::TextEncoding textEncoding() const { return m_textEncoding; }
     // Called when the document path changes (the window enters it in the recent files).
     std::function<void(const std::filesystem::path&)> onPathSet;
+    // Called with true before a file is written and with false after it, before any message
+    // (the window shows the wait cursor in between).
+    std::function<void(bool writing)> onWriting;
 
     void newDocument();
     // Reads a .tts document, or imports any other file as text (by extension, without case).
@@ -83,6 +87,8 @@ public:
     DoubleClickResult doubleClick(Side side, std::size_t cell);
 
 private:
+    // Encodes and writes the file between the two onWriting calls.
+    bool writeReported(const std::filesystem::path& file, const std::function<std::string()>& content);
     void setTitleFrom(const std::filesystem::path& file);
     void setPath(const std::filesystem::path& file);
 

@@ -46,6 +46,8 @@ public:
 
     bool canTranslate() const;
     bool canStop() const;
+    // From the start until the end mark: results may still arrive, so the document must stay.
+    bool runActive() const { return m_doc.run.translating || m_doc.run.awaitingEndMark; }
 
 private:
     void handleResults(const std::vector<ResultLine>& lines);

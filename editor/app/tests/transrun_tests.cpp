@@ -1,0 +1,144 @@
+// The editor window while a translation runs through the reference engine: which commands stay
+// usable, stopping from the window, and hand-overs into a saved document.
+#include "transwindowtest.h"
+
+#include <HandOver.h>
+#include <Messages.h>
+#include <SharedBlocks.h>
+#include <editorcore/messages.h>
+#include <platform/messagebox.h>
+
+#include <QAction>
+#include <QMenu>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace yv;
+using editor::Side;
+using yv::testing::paneText;
+using yv::testing::serveUntil;
+using yv::testing::TransProgram;
+
+std::string readFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Enough sentences that the run is still going when the test looks at the window.
+constexpr const char* kLongSource =
+    "I read a book. It is good. The cat sleeps. We walk to school. She writes a letter. "
+    "They play in the park. He drinks water. The dog runs fast. I like music. You speak well.";
+
+class TransRun : public TransProgram {
+protected:
+    bool runEnded()
+    {
+        return serveUntil([&] { return !frame->document().run.translating && frame->view(Side::Source).isEnabled(); });
+    }
+    QMenu* recentMenu() const
+    {
+        for (QMenu* menu : frame->findChildren<QMenu*>())
+            if (menu->title() == QStringLiteral("最近使ったﾌｧｲﾙ"))
+                return menu;
+        return nullptr;
+    }
+};
+
+TEST_F(TransRun, CommandsThatReplaceTheDocumentWaitForTheRunToEnd)
+{
+    // A recent file to be tempted by.
+    type("earlier");
+    saveChoice.path = home.dir() / "earlier.tts";
+    ASSERT_TRUE(frame->fileSaveAs());
+    frame->document().newDocument();
+    frame->document().source().insert(kLongSource, 0, 0, false);
+
+    ASSERT_TRUE(frame->translate());
+    for (const char* name : {"fileNew", "fileOpen", "fileExit"})
+        EXPECT_FALSE(frame->action(name)->isEnabled()) << name;
+    ASSERT_NE(recentMenu(), nullptr);
+    EXPECT_FALSE(recentMenu()->isEnabled());
+    EXPECT_TRUE(frame->action("stop")->isEnabled());
+
+    // Called anyway (a shortcut, a queued command): the document stays.
+    bool opened = false;
+    frame->openDialog = [&] {
+        opened = true;
+        return std::optional<fs::path>(saveChoice.path);
+    };
+    EXPECT_FALSE(frame->fileNew());
+    EXPECT_FALSE(frame->fileOpen());
+    EXPECT_FALSE(frame->openPath(saveChoice.path));
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(paneText(*frame, Side::Source), kLongSource);
+    EXPECT_TRUE(frame->action("stop")->isEnabled());
+
+    ASSERT_TRUE(runEnded());
+    EXPECT_GT(frame->document().translation().length(), 0u);
+    for (const char* name : {"fileNew", "fileOpen", "fileExit"})
+        EXPECT_TRUE(frame->action(name)->isEnabled()) << name;
+    EXPECT_TRUE(recentMenu()->isEnabled());
+}
+
+TEST_F(TransRun, StopFromTheWindowEndsTheRunAndKeepsItsResults)
+{
+    frame->document().source().insert(kLongSource, 0, 0, false);
+    ASSERT_TRUE(frame->translate());
+    ASSERT_TRUE(serveUntil([&] { return frame->document().translation().length() > 0; }));
+    ASSERT_TRUE(frame->action("stop")->isEnabled());
+    frame->action("stop")->trigger();
+
+    EXPECT_EQ(frame->statusText(1).toStdString(), "翻訳中止");
+    EXPECT_FALSE(frame->busyAnimationRunning());
+    EXPECT_FALSE(frame->document().run.translating);
+    EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 0);
+    EXPECT_FALSE(frame->action("stop")->isEnabled());
+    const std::string kept = paneText(*frame, Side::Translation);
+    EXPECT_FALSE(kept.empty());
+
+    // The engine's end mark gives the panes back.
+    ASSERT_TRUE(runEnded());
+    EXPECT_EQ(paneText(*frame, Side::Translation).substr(0, kept.size()), kept);
+    EXPECT_TRUE(frame->action("fileNew")->isEnabled());
+}
+
+TEST_F(TransRun, HandOverIntoASavedModifiedDocumentAsksFirst)
+{
+    type("first draft");
+    saveChoice.path = home.dir() / "draft.tts";
+    ASSERT_TRUE(frame->fileSaveAs());
+    const std::string savedDraft = readFile(saveChoice.path);
+    type(" changed");
+    ASSERT_TRUE(frame->document().modified);
+
+    // Cancel drops the hand-over; the document and its file stay as they were.
+    auto block = blocks::TextBlockWriter::write("I read a book.");
+    ASSERT_TRUE(block);
+    presenter.answers = {msgbox::IdCancel};
+    EXPECT_EQ(frame->handleMessage(messages::kHandOver, block->length(), 0), 0);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, "ﾄﾞｷｭﾒﾝﾄを保存しますか？");
+    EXPECT_EQ(presenter.messages[0].style, unsigned(msgbox::YesNoCancel | msgbox::IconQuestion));
+    EXPECT_EQ(paneText(*frame, Side::Source), "first draft changed");
+    EXPECT_EQ(readFile(saveChoice.path), savedDraft);
+
+    // Yes writes the document to its own file, without a dialog, then takes the text.
+    const int dialogs = saveDialogs;
+    presenter.answers = {msgbox::IdYes};
+    EXPECT_EQ(frame->handleMessage(messages::kHandOver, block->length(), 0), 1);
+    EXPECT_EQ(saveDialogs, dialogs);
+    EXPECT_NE(readFile(saveChoice.path), savedDraft);
+    EXPECT_EQ(paneText(*frame, Side::Source), "I read a book.");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "無題 - Yorvane5");
+    ASSERT_TRUE(runEnded());
+
+    ASSERT_TRUE(frame->openPath(saveChoice.path));
+    EXPECT_EQ(paneText(*frame, Side::Source), "first draft changed");
+}
+
+} // namespace
