@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 #include "SharedBlocks.h"
+#include "qtservice.h"
 
 #include <EngineLink.h>
 
@@ -22,6 +23,9 @@
 #include <string>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +59,35 @@ bool engineAlive(int direction)
 {
     return bus::findWindow(direction == DIRECTION_JE ? messages::kEngineJeClass : messages::kEngineEjClass)
         .has_value();
+}
+
+// A source that cannot be read fails the job before any engine starts or any output is made
+// (an engine would otherwise translate nothing into an empty output file).
+bool readableFile(const char* path)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+// kanaconv is an outside library, loaded by name for the call. False when it is missing or
+// could not convert.
+bool convertWithKanaconv(const char* src, const char* dst)
+{
+    const std::string library = (paths::moduleDir(reinterpret_cast<const void*>(&CnvHtm)) / "libkanaconv.so").string();
+    void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return false;
+    bool converted = false;
+    using Convert = int (*)(const char*, const char*);
+    if (auto convert = reinterpret_cast<Convert>(::dlsym(handle, "JisEucToSjis")))
+        converted = convert(src, dst) != 0;
+    ::dlclose(handle);
+    return converted;
 }
 
 int runFileJob(WindowHandle notify, const std::string& src, const std::string& dst, int direction, bool html,
@@ -96,13 +129,9 @@ int runFileJob(WindowHandle notify, const std::string& src, const std::string& d
     return direction;
 }
 
-} // namespace
-
-extern "C" {
-
-int CnvTxt(WindowHandle notify, const char* src, const char* dst, int direction)
+int translateText(WindowHandle notify, const char* src, const char* dst, int direction)
 {
-    if (!src || !dst)
+    if (!src || !dst || !readableFile(src))
         return -1;
     if (direction == 0) {
         direction = GetTxtFileDirection(src);
@@ -112,44 +141,28 @@ int CnvTxt(WindowHandle notify, const char* src, const char* dst, int direction)
     return runFileJob(notify, src, dst, direction, false, g_stopText);
 }
 
-void CnvTxt_stop(void)
+int translateHtml(WindowHandle notify, const char* src, const char* dst, int direction)
 {
-    g_stopText = true;
-}
-
-int CnvHtm(WindowHandle notify, const char* src, const char* dst, int direction)
-{
-    if (!src || !dst)
+    if (!src || !dst || !readableFile(src))
         return -1;
     char temp[ETC_MAX_PATH];
     if (!TempFileName(".html", temp))
         return -1;
-    // kanaconv is an outside library, loaded by name for the call; without it the HTML is
-    // read from the (empty) temporary file.
-    const std::string library = (paths::moduleDir(reinterpret_cast<const void*>(&CnvHtm)) / "libkanaconv.so").string();
-    if (void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-        using Convert = int (*)(const char*, const char*);
-        if (auto convert = reinterpret_cast<Convert>(::dlsym(handle, "JisEucToSjis")))
-            convert(src, temp);
-        ::dlclose(handle);
-    }
+    // The CP932 copy stands for the source; without kanaconv the engine reads the source
+    // itself (it reads every encoding the suite accepts).
+    const char* input = convertWithKanaconv(src, temp) ? temp : src;
     if (direction == 0) {
-        direction = GetHtmlFileDirection(temp);
+        direction = GetHtmlFileDirection(input);
         if (direction == 0)
             return -1;
     }
     // A frame set is translated English to Japanese, and reported as -1.
     const bool frameSet = direction == -1;
-    const int used = runFileJob(notify, temp, dst, frameSet ? DIRECTION_EJ : direction, true, g_stopHtml);
+    const int used = runFileJob(notify, input, dst, frameSet ? DIRECTION_EJ : direction, true, g_stopHtml);
     return frameSet ? -1 : used;
 }
 
-void CnvHtm_stop(void)
-{
-    g_stopHtml = true;
-}
-
-int GetURL(void*, char* out)
+int browserAddress(char* out)
 {
     if (!dde::available()) {
         PrintBox(0, 0x40, "%s", "Netscape Navigatorに接続できません");
@@ -163,6 +176,35 @@ int GetURL(void*, char* out)
         return 0;
     text::copyToBuffer(dde::textOf(*reply), out, GETURL_MAX);
     return 1;
+}
+
+} // namespace
+
+extern "C" {
+
+int CnvTxt(WindowHandle notify, const char* src, const char* dst, int direction)
+{
+    return etc::runWithQt([&] { return translateText(notify, src, dst, direction); });
+}
+
+void CnvTxt_stop(void)
+{
+    g_stopText = true;
+}
+
+int CnvHtm(WindowHandle notify, const char* src, const char* dst, int direction)
+{
+    return etc::runWithQt([&] { return translateHtml(notify, src, dst, direction); });
+}
+
+void CnvHtm_stop(void)
+{
+    g_stopHtml = true;
+}
+
+int GetURL(void*, char* out)
+{
+    return etc::runWithQt([&] { return browserAddress(out); });
 }
 
 } // extern "C"

@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 #include "SharedBlocks.h"
+#include "qtservice.h"
 
 #include <platform/bus.h>
 #include <platform/sharedmemory.h>
@@ -40,19 +41,21 @@ void ResetEngine(WindowHandle, int direction)
 {
     const std::string_view engine = direction == DIRECTION_EJ ? messages::kEngineEjClass : messages::kEngineJeClass;
     if (direction == DIRECTION_EJ || direction == DIRECTION_JE)
-        bus::postMessage(engine, messages::kWmClose, 0, 0);
+        etc::runWithQt([&] { bus::postMessage(engine, messages::kWmClose, 0, 0); });
 }
 
 void PostDirectionChanged(int direction)
 {
     SetRegDWORD(HKEY_CURRENT_USER, nullptr, "翻訳方向", static_cast<uint32_t>(direction));
-    for (const std::string_view windowClass : kDirectionListeners)
-        bus::postMessage(windowClass, messages::kDirectionChanged, 0, 0);
+    etc::runWithQt([] {
+        for (const std::string_view windowClass : kDirectionListeners)
+            bus::postMessage(windowClass, messages::kDirectionChanged, 0, 0);
+    });
 }
 
 void TraceLine(const char* format, ...)
 {
-    if (!format || !bus::findWindow(messages::kTraceClass))
+    if (!format || !etc::runWithQt([] { return bus::findWindow(messages::kTraceClass).has_value(); }))
         return;
     char line[kTraceBlockSize];
     va_list args;
@@ -70,10 +73,12 @@ void TraceLine(const char* format, ...)
             return;
         std::memcpy(g_traceBlock->data(), line, length + 1);
     }
-    bus::sendMessage(messages::kTraceClass, messages::kTraceLine, length + 1, 0, 5000);
-    const auto* app = QCoreApplication::instance();
-    if (++g_traceLines % kTraceLinesPerDispatch == 0 && app && QThread::currentThread() == app->thread())
-        QCoreApplication::processEvents();
+    etc::runWithQt([&] {
+        bus::sendMessage(messages::kTraceClass, messages::kTraceLine, length + 1, 0, 5000);
+        const auto* app = QCoreApplication::instance();
+        if (++g_traceLines % kTraceLinesPerDispatch == 0 && app && QThread::currentThread() == app->thread())
+            QCoreApplication::processEvents();
+    });
 }
 
 } // extern "C"

@@ -52,6 +52,7 @@ int main(int argc, char** argv)
     bool quiet = false;
     std::string handOverClass;
     std::string handOverText;
+    std::size_t browserAddressLength = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--class" && i + 1 < argc)
@@ -64,6 +65,8 @@ int main(int argc, char** argv)
             withWindow = true;
         else if (arg == "--quiet")
             quiet = true;
+        else if (arg == "--browser" && i + 1 < argc)
+            browserAddressLength = static_cast<std::size_t>(std::atol(argv[++i]));
         else if (arg == "--hand-over" && i + 2 < argc) {
             handOverClass = argv[++i];
             handOverText = argv[++i];
@@ -151,6 +154,23 @@ int main(int argc, char** argv)
         server = yv::dde::Server::registerService(ddeService, std::move(callbacks));
         if (!server) {
             logLine("cannot serve " + ddeService);
+            return 3;
+        }
+    }
+    // A web browser's window-information service: the address is "http://example.org/" and
+    // as many "a" as asked for, then the title.
+    std::unique_ptr<yv::dde::Server> browser;
+    if (browserAddressLength > 0) {
+        yv::dde::Server::Callbacks callbacks;
+        callbacks.connect = [](yv::dde::ConversationId, const std::string& topic) { return topic == "WWW_GetWindowInfo"; };
+        callbacks.request = [browserAddressLength](yv::dde::ConversationId, const std::string& item) -> std::optional<std::string> {
+            if (item != "0xFFFFFFFF")
+                return std::nullopt;
+            return "\"http://example.org/" + std::string(browserAddressLength, 'a') + "\",\"Title\"" + std::string(1, '\0');
+        };
+        browser = yv::dde::Server::registerService("IEXPLORE", std::move(callbacks));
+        if (!browser) {
+            logLine("cannot serve IEXPLORE");
             return 3;
         }
     }
