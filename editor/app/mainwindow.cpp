@@ -117,6 +117,16 @@ std::vector<std::string> readRecentFiles()
 
 } // namespace
 
+void setUpOpenDialog(QFileDialog& dialog)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Each caption is shown as written; the pattern after it is what matches. "*.*" would
+    // hide the files without an extension, which are common here.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters({q("翻訳ﾌｧｲﾙ(*.tts) (*.tts)"), q("ﾃｷｽﾄﾌｧｲﾙ(*.txt) (*.txt)"), q("全てのﾌｧｲﾙ(*.*) (*)")});
+}
+
 CMainFrame::CMainFrame()
     : m_font(std::make_unique<QtFontMetrics>(paneFont())),
       m_doc(std::make_unique<editor::TransDoc>(*m_font, *m_font)),
@@ -125,6 +135,12 @@ CMainFrame::CMainFrame()
     openDialog = [this] { return runOpenDialog(); };
     saveAsDialog = [this] { return runSaveAsDialog(); };
     m_doc->onPathSet = [this](const std::filesystem::path& file) { addRecentFile(file); };
+    m_doc->onWriting = [](bool writing) {
+        if (writing)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_sourceView = new CTransView(m_doc->source(), *m_font, m_splitter);
@@ -490,8 +506,7 @@ QString CMainFrame::dialogFolder() const
 std::optional<std::filesystem::path> CMainFrame::runOpenDialog()
 {
     QFileDialog dialog(this, q("ﾌｧｲﾙの指定"), dialogFolder());
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({q("翻訳ﾌｧｲﾙ(*.tts)"), q("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"), q("全てのﾌｧｲﾙ(*.*)")});
+    setUpOpenDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return toPath(dialog.selectedFiles().front());

@@ -20,6 +20,7 @@
 class CEngineLink;
 class QAction;
 class QActionGroup;
+class QFileDialog;
 class QLabel;
 class QProgressBar;
 class QSplitter;
@@ -35,6 +36,9 @@ class WordTools;
 inline constexpr const char* kSettingsKey = "翻訳BOX";
 inline constexpr int kStatusPane1Width = 200;
 inline constexpr int kRecentFiles = 4;
+
+// The open dialog's file types and mode.
+void setUpOpenDialog(QFileDialog& dialog);
 
 class CMainFrame final : public QMainWindow, private editor::TranslateHost {
     Q_OBJECT

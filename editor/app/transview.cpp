@@ -159,6 +159,9 @@ void CTransView::keyPressEvent(QKeyEvent* event)
         m_pane.insertLineBreak();
         break;
     case Qt::Key_Delete:
+        // Shift+Delete is Cut: with nothing selected (its command disabled) it does nothing.
+        if (shift)
+            return;
         m_pane.deleteForward();
         break;
     case Qt::Key_Backspace:

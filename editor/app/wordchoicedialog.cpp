@@ -143,7 +143,11 @@ void WordChoiceDialog::choose()
 {
     for (int i = 0; i < m_list->topLevelItemCount() && i < static_cast<int>(m_rows.size()); ++i) {
         if (m_list->topLevelItem(i)->isSelected()) {
-            m_chosen = m_rows[static_cast<std::size_t>(i)].translation;
+            // A row without a translation would delete the unit instead of replacing it.
+            const std::string& translation = m_rows[static_cast<std::size_t>(i)].translation;
+            if (translation.empty())
+                break;
+            m_chosen = translation;
             accept();
             return;
         }

@@ -20,6 +20,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QProcess>
 #include <QTest>
 
@@ -86,6 +89,90 @@ TEST_F(TransWindow, KeysEditTheFocusedPaneAndTabSwitchesPanes)
     EXPECT_EQ(paneText(*frame, Side::Translation), "x");
     QTest::keyClick(&frame->view(Side::Translation), Qt::Key_Tab);
     EXPECT_TRUE(source.hasFocus());
+}
+
+TEST_F(TransWindow, EditingKeysAndTheirShortcutsThroughKeyEvents)
+{
+    auto& source = frame->view(Side::Source);
+    type("abc def");
+    QTest::keyClick(&source, Qt::Key_Home);
+    QTest::keyClick(&source, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "abc def") << "Shift+Delete is Cut: nothing selected, nothing cut";
+
+    QTest::keyClick(&source, Qt::Key_Right);
+    QTest::keyClick(&source, Qt::Key_Right);
+    QTest::keyClick(&source, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&source, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab def");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "c");
+    QTest::keyClick(&source, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "abc def");
+    QTest::keyClick(&source, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab def");
+    QTest::keyClick(&source, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab def") << "one level of undo only";
+
+    QTest::keyClick(&source, Qt::Key_Return);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab\n def");
+    QTest::keyClick(&source, Qt::Key_Backspace);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab def");
+    QTest::keyClick(&source, Qt::Key_Delete);
+    EXPECT_EQ(paneText(*frame, Side::Source), "abdef");
+
+    QTest::keyClick(&source, Qt::Key_End);
+    QTest::keyClick(&source, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(&source, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "abdef");
+    QTest::keyClick(&source, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "");
+    QTest::keyClick(&source, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&source, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "abdefabdef");
+    QTest::keyClick(&source, Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClick(&source, Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_TRUE(frame->document().source().hasSelection());
+}
+
+TEST_F(TransWindow, ClosingAModifiedDocumentSavesThroughSaveAs)
+{
+    type("closing text");
+    saveChoice.path = home.dir() / "closing.tts";
+    ASSERT_TRUE(frame->fileSaveAs());
+    type(" more");
+
+    // Yes on closing always asks where, even for a document with its own file; a cancelled
+    // dialog keeps the window open.
+    saveChoice.path.clear();
+    presenter.answers = {msgbox::IdYes};
+    const int dialogs = saveDialogs;
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(saveDialogs, dialogs + 1);
+    EXPECT_TRUE(frame->isVisible());
+
+    saveChoice.path = home.dir() / "closed.tts";
+    presenter.answers = {msgbox::IdYes};
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(saveDialogs, dialogs + 2);
+    trans::CMainFrame reader;
+    ASSERT_TRUE(reader.openPath(saveChoice.path));
+    EXPECT_EQ(paneText(reader, Side::Source), "closing text more");
+}
+
+TEST_F(TransWindow, OpenDialogKeepsItsCaptionsAndShowsFilesWithoutExtension)
+{
+    QFileDialog dialog;
+    trans::setUpOpenDialog(dialog);
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    std::vector<std::string> captions;
+    for (int i = 0; i < types->count(); ++i)
+        captions.push_back(types->itemText(i).toStdString());
+    EXPECT_EQ(captions, (std::vector<std::string>{"翻訳ﾌｧｲﾙ(*.tts)", "ﾃｷｽﾄﾌｧｲﾙ(*.txt)", "全てのﾌｧｲﾙ(*.*)"}));
+
+    dialog.selectNameFilter(dialog.nameFilters().back());
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->nameFilters(), QStringList{QStringLiteral("*")}) << "README and Makefile must show";
 }
 
 TEST_F(TransWindow, InputMethodCommitIsInsertedAsOnePiece)

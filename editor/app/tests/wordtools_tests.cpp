@@ -242,6 +242,18 @@ TEST_F(WordWindow, WordChoiceDialogChoosesARowAndAddsTheBracketedHeadword)
     // "訳語追加" registers the first row's text cut at its angle brackets.
     const editor::WordChoiceUnit unit{4, 2, "run", "hashiru"};
     trans::WordChoiceDialog dialog(unit, [&](const std::string& word) { registered.push_back(word); }, frame.get());
+
+    // A row whose translation is empty is refused: choosing it would delete the unit.
+    dialog.showEntries(codec::utf8ToCp932("[C:\\dic\\user.dic]\n名詞\tx\t\n"));
+    ASSERT_EQ(dialog.list()->topLevelItemCount(), 1);
+    dialog.list()->topLevelItem(0)->setSelected(true);
+    const std::size_t shown = presenter.messages.size();
+    dialog.choose();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog.chosenTranslation().empty());
+    ASSERT_EQ(presenter.messages.size(), shown + 1);
+    EXPECT_EQ(presenter.messages.back().text, editor::messages::kChooseTranslation);
+
     dialog.addWord();
     dialog.showEntries(lookUp);
     dialog.addWord();
