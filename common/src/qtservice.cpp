@@ -17,14 +17,14 @@ namespace {
 // it is never stopped, since Qt's own globals may already be gone when the library ends.
 class ServiceThread final {
 public:
-    // True when the calling thread is where Qt work must run as it is.
+    // True when the calling thread is where Qt work must run as it is: the program's own Qt
+    // application, or this library's thread once it has been started.
     bool runsHere() const
     {
-        const QCoreApplication* app = QCoreApplication::instance();
-        if (!app)
-            return false;
         const std::lock_guard lock(m_mutex);
-        return app != m_app || std::this_thread::get_id() == m_threadId;
+        if (m_started)
+            return std::this_thread::get_id() == m_threadId;
+        return QCoreApplication::instance() != nullptr;
     }
 
     void run(const std::function<void()>& work)
@@ -48,9 +48,8 @@ private:
         static int argc = 1;
         static char name[] = "yorvane5-etc";
         static char* argv[] = {name, nullptr};
-        QCoreApplication app(argc, argv);
+        const QCoreApplication app(argc, argv);
         std::unique_lock lock(m_mutex);
-        m_app = &app;
         m_threadId = std::this_thread::get_id();
         for (;;) {
             m_changed.wait(lock, [this] { return m_work != nullptr; });
@@ -71,7 +70,6 @@ private:
     const std::function<void()>* m_work = nullptr;
     bool m_started = false;
     std::thread::id m_threadId;
-    QCoreApplication* m_app = nullptr;
 };
 
 // Never destroyed: its thread may still wait on it while the process ends.
