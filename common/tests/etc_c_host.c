@@ -3,6 +3,7 @@
  * Usage: etc_c_host OUTDIR HTML TEXT MISSING ROUNDS */
 #include "Etc.h"
 
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -10,6 +11,19 @@
 static void path(char* out, size_t size, const char* dir, const char* name, int round)
 {
     snprintf(out, size, "%s/%s%d", dir, name, round);
+}
+
+struct Job {
+    const char* source;
+    char target[1024];
+    int result;
+};
+
+static void* translateOnAThread(void* argument)
+{
+    struct Job* job = argument;
+    job->result = CnvTxt(0, job->source, job->target, DIRECTION_EJ);
+    return NULL;
 }
 
 int main(int argc, char** argv)
@@ -38,6 +52,18 @@ int main(int argc, char** argv)
         TraceLine("round %d", round);
         printf("GetTxtFileDirection %d\n", GetTxtFileDirection(text));
         fflush(stdout);
+    }
+    /* Two threads of the host at once: their calls take turns. */
+    struct Job jobs[2];
+    pthread_t threads[2];
+    for (int i = 0; i < 2; ++i) {
+        jobs[i].source = text;
+        path(jobs[i].target, sizeof jobs[i].target, dir, "thread.txt.", i);
+        pthread_create(&threads[i], NULL, translateOnAThread, &jobs[i]);
+    }
+    for (int i = 0; i < 2; ++i) {
+        pthread_join(threads[i], NULL);
+        printf("CnvTxt-thread %d\n", jobs[i].result);
     }
     ResetEngine(0, DIRECTION_EJ);
     printf("done\n");

@@ -182,7 +182,7 @@ TEST_F(FileTranslation, ExportsWorkRepeatedlyFromAHostWithoutQt)
     std::vector<std::string> want;
     for (int round = 0; round < 3; ++round)
         want.insert(want.end(), expected.begin(), expected.end());
-    want.push_back("done");
+    want.insert(want.end(), {"CnvTxt-thread 1", "CnvTxt-thread 1", "done"});
     EXPECT_EQ(lines(readFile(log)), want);
     for (int round = 0; round < 3; ++round) {
         const std::string n = std::to_string(round);
@@ -193,6 +193,8 @@ TEST_F(FileTranslation, ExportsWorkRepeatedlyFromAHostWithoutQt)
         EXPECT_FALSE(fs::exists(home.dir() / ("missing.html." + n)));
         EXPECT_FALSE(fs::exists(home.dir() / ("missing.txt." + n)));
     }
+    EXPECT_EQ(readFile(home.dir() / "thread.txt.0"), readFile(home.dir() / "text.txt.0"));
+    EXPECT_EQ(readFile(home.dir() / "thread.txt.1"), readFile(home.dir() / "text.txt.0"));
 }
 
 TEST_F(FileTranslation, BrowserAddressIsQuietWithoutABrowserAndBoundedWithOne)
