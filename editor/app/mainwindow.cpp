@@ -270,6 +270,7 @@ void CMainFrame::createActions()
     named("filePrint", "印刷(&P)...", QKeySequence(Qt::CTRL | Qt::Key_P));
     named("filePrintPreview", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)", {});
     named("filePageSetup", "ﾍﾟｰｼﾞﾚｲｱｳﾄの設定(&U)...", {});
+    named("filePrintSetup", "ﾌﾟﾘﾝﾀの設定(&R)...", {});
     make("dictSearch", "辞書検索(&D)", {}, [this] { dictionarySearch(); })->setIconText(q("辞書"));
     make("cdSearch", "CD-ROM検索(&C)", {}, [this] { cdRomSearch(); })->setIconText(q("CD"));
     make("exampleSearch", "例文検索(&E)", {}, [this] { exampleSearch(); })->setIconText(q("例文"));
@@ -300,7 +301,7 @@ void CMainFrame::createMenus()
     };
     QMenu* file = menuBar()->addMenu(q("ﾌｧｲﾙ(&F)"));
     addActions(file, {"fileNew", "fileOpen", "fileSave", "fileSaveAs", nullptr, "filePageSetup",
-                      "filePrintPreview", "filePrint", nullptr});
+                      "filePrintPreview", "filePrint", "filePrintSetup", nullptr});
     m_recentMenu = file->addMenu(q("最近使ったﾌｧｲﾙ"));
     file->addSeparator();
     file->addAction(action("fileExit"));

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPageSetupDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -120,6 +121,9 @@ editor::PrintClock clockNow()
 void prepare(QPrinter& printer, const std::string& title)
 {
     printer.setDocName(QString::fromStdString(title));
+    // A page range chosen for one print is not the next one's.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
     printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
 }
 
@@ -162,6 +166,11 @@ void savePrintSettings(const editor::PrintSettings& s)
 PrintTools::PrintTools(CMainFrame& frame) : m_frame(frame)
 {
     printDialog = [this](QPrinter& printer) { return runPrintDialog(printer); };
+    printerSetupDialog = [this](QPrinter& printer) {
+        QPageSetupDialog dialog(&printer, &m_frame);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    connect(frame.action("filePrintSetup"), &QAction::triggered, this, &PrintTools::printerSetup);
     connect(frame.action("filePrint"), &QAction::triggered, this, &PrintTools::print);
     connect(frame.action("filePrintPreview"), &QAction::triggered, this, &PrintTools::preview);
     connect(frame.action("filePageSetup"), &QAction::triggered, this, &PrintTools::pageSetup);
@@ -180,19 +189,30 @@ bool PrintTools::runPrintDialog(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
+QPrinter& PrintTools::preparedPrinter()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    prepare(*m_printer, m_frame.document().title());
+    return *m_printer;
+}
+
 bool PrintTools::print()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    prepare(printer, m_frame.document().title());
+    QPrinter& printer = preparedPrinter();
     if (!printDialog(printer))
         return false;
     return render(printer) > 0;
 }
 
+bool PrintTools::printerSetup()
+{
+    return printerSetupDialog(preparedPrinter());
+}
+
 void PrintTools::preview()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    prepare(printer, m_frame.document().title());
+    QPrinter& printer = preparedPrinter();
     QPrintPreviewDialog dialog(&printer, &m_frame);
     // The preview takes the place of the window, as large as it.
     dialog.setWindowTitle(QString::fromUtf8("印刷ﾌﾟﾚﾋﾞｭｰ - ") + QString::fromStdString(m_frame.document().title()));

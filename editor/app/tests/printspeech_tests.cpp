@@ -132,6 +132,31 @@ TEST_F(EditorPrinting, AnEmptyDocumentPrintsOnePageAndACancelledDialogNothing)
     EXPECT_FALSE(frame->printTools().print());
 }
 
+TEST_F(EditorPrinting, PrinterSetupHoldsForTheFollowingPrints)
+{
+    ASSERT_NE(frame->action("filePrintSetup"), nullptr);
+    EXPECT_EQ(frame->action("filePrintSetup")->text().toStdString(), "ﾌﾟﾘﾝﾀの設定(&R)...");
+    frame->printTools().printerSetupDialog = [](QPrinter& printer) {
+        printer.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    frame->action("filePrintSetup")->trigger();
+    openReport(3);
+    ASSERT_EQ(printToPdf({1, 1}).size(), 1u);
+
+    std::vector<QPageLayout::Orientation> seen;
+    std::vector<int> firstPages;
+    frame->printTools().printDialog = [&](QPrinter& printer) {
+        seen.push_back(printer.pageLayout().orientation());
+        firstPages.push_back(printer.fromPage());
+        return false;
+    };
+    frame->printTools().print();
+    frame->printTools().print();
+    EXPECT_EQ(seen, (std::vector<QPageLayout::Orientation>{QPageLayout::Landscape, QPageLayout::Landscape}));
+    EXPECT_EQ(firstPages, (std::vector<int>{0, 0})) << "the page range of one print does not carry over";
+}
+
 TEST_F(EditorPrinting, StoredSettingsReadBackSafely)
 {
     const editor::PrintSettings defaults = trans::loadPrintSettings();
