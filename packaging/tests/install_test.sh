@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and uses the suite from there as a user would: the
 # launcher, the settings tool, the engines, the example box and the dictionary viewer from the
-# installed machine data, the toolbox and the editor as real windows; then the desktop
-# integration; then removal, which must leave nothing behind. A staged (DESTDIR) install must
+# installed machine data, the toolbox and the editor as real windows (the editor translates and
+# saves a file); then the desktop integration; then removal, which must leave nothing behind. A staged (DESTDIR) install must
 # name the final prefix in its machine data.
 # Usage: install_test.sh BUILD_DIR FIXTURE_CATALOG
 set -euo pipefail
@@ -33,6 +33,8 @@ if ldd "$programs/trans" | grep -q "$build"; then fail "trans links into the bui
 export YORVANE_HOME=$scratch/home
 export YORVANE_MACHINE_DIR=$prefix/lib/yorvane5/machine
 export YORVANE_PROFILE_DIR=$prefix/lib/yorvane5/machine/profile
+# What the engines derive from EDICT is shared with the build's tests (minutes under ASan).
+export YORVANE_CACHE_DIR=$build/engine-cache
 mkdir -p "$YORVANE_HOME"
 yv=$prefix/bin/yorvane5
 
@@ -57,8 +59,30 @@ if [ -n "${DISPLAY:-}" ]; then
     kill -0 "$toolbox" || fail "the toolbox ended"
     "$yv" "$scratch/book.txt" >"$scratch/editor.log" 2>&1 &
     editor=$!
-    for _ in $(seq 1 200); do xdotool search --name '^book' >/dev/null 2>&1 && break; sleep 0.1; done
-    xdotool search --name '^book' >/dev/null 2>&1 || { cat "$scratch/editor.log"; fail "the editor did not open book.txt"; }
+    window=""
+    for _ in $(seq 1 200); do
+        window=$(xdotool search --name '^book' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || { cat "$scratch/editor.log"; fail "the editor did not open book.txt"; }
+    # Translate (Ctrl+T), then save as the proposed book.tts until the saved document holds
+    # the translation: 本 is 96 7B in the document's Shift_JIS.
+    xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+    xdotool key --clearmodifiers ctrl+t
+    translated=""
+    for _ in $(seq 1 60); do
+        sleep 1
+        xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+        xdotool key --clearmodifiers ctrl+s
+        sleep 0.5
+        [ -e "$scratch/book.tts" ] || xdotool key Return
+        sleep 0.5
+        if [ -e "$scratch/book.tts" ] && od -An -tx1 "$scratch/book.tts" | tr -d ' \n' | grep -q '967b'; then
+            translated=yes
+            break
+        fi
+    done
+    [ -n "$translated" ] || { cat "$scratch/editor.log"; fail "the installed editor did not translate and save book.txt"; }
     kill "$editor" "$toolbox" 2>/dev/null || true
     wait "$editor" "$toolbox" 2>/dev/null || true
     editor="" toolbox=""
@@ -82,7 +106,8 @@ left=$(find "$prefix" -mindepth 1 ! -type d)
 [ ! -e "$prefix/lib/yorvane5" ] || fail "the program tree is left after removal"
 
 # A staged installation names its final prefix.
-DESTDIR=$scratch/stage cmake --install "$build" --prefix /opt/yorvane5 >"$scratch/stage.log" 2>&1 || fail "staged install"
+DESTDIR=$scratch/stage cmake --install "$build" --prefix /opt/yorvane5 >"$scratch/stage.log" 2>&1 \
+    || { tail -n 20 "$scratch/stage.log"; fail "staged install"; }
 grep -q '^KEJ=/opt/yorvane5/lib/yorvane5/machine/engine/ej' "$scratch/stage/opt/yorvane5/lib/yorvane5/machine/profile/EJRELAY.INI" \
     || fail "the staged profile file names the staging root"
 YORVANE_MACHINE_DIR=$scratch/stage/opt/yorvane5/lib/yorvane5/machine \
