@@ -1,6 +1,7 @@
 // Drawing and input of one editor pane.
 #include "transview.h"
 
+#include <editorcore/composition.h>
 #include <platform/codec.h>
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 namespace yv::trans {
 
@@ -74,8 +77,73 @@ void CTransView::afterCaretMove()
 
 QRect CTransView::caretRect() const
 {
+    if (!m_composition.isEmpty())
+        return QRect(compositionCaret(), QSize(kCaretWidth, m_pane.lineHeight() - 2));
     const editor::TextCell& cell = m_pane.store()[m_pane.caret()];
     return QRect(cell.x, cell.y - m_pane.lineOffset(), kCaretWidth, m_pane.lineHeight() - 2);
+}
+
+std::vector<CTransView::CompositionGlyph> CTransView::compositionGlyphs() const
+{
+    std::vector<CompositionGlyph> glyphs;
+    const QFontMetrics metrics(m_font.font());
+    std::vector<int> advances;
+    for (qsizetype i = 0; i < m_composition.size();) {
+        const qsizetype length = m_composition.at(i).isHighSurrogate() && i + 1 < m_composition.size() ? 2 : 1;
+        CompositionGlyph glyph;
+        glyph.text = m_composition.mid(i, length);
+        glyph.width = metrics.horizontalAdvance(glyph.text);
+        advances.push_back(glyph.width);
+        glyphs.push_back(glyph);
+        i += length;
+    }
+    const editor::TextCell& caret = m_pane.store()[m_pane.caret()];
+    const std::vector<editor::GlyphPlace> places =
+        editor::placeComposition(advances, {caret.x, caret.y}, m_pane.clientWidth(), m_pane.lineHeight());
+    // The last place, where the composition ends, belongs to no character.
+    for (std::size_t i = 0; i < glyphs.size(); ++i)
+        glyphs[i].at = QPoint(places[i].x, places[i].y - m_pane.lineOffset());
+    CompositionGlyph end;
+    end.at = QPoint(places.back().x, places.back().y - m_pane.lineOffset());
+    glyphs.push_back(end);
+    return glyphs;
+}
+
+QPoint CTransView::compositionCaret() const
+{
+    const std::vector<CompositionGlyph> glyphs = compositionGlyphs();
+    qsizetype units = 0;
+    for (const CompositionGlyph& glyph : glyphs) {
+        if (units >= m_compositionCursor || glyph.text.isEmpty())
+            return glyph.at;
+        units += glyph.text.size();
+    }
+    return glyphs.back().at;
+}
+
+void CTransView::paintComposition(QPainter& painter) const
+{
+    // Drawn over the text from the caret, opaque, underlined as input methods' text is.
+    const QPalette& pal = palette();
+    const int lineHeight = m_pane.lineHeight();
+    for (const CompositionGlyph& glyph : compositionGlyphs()) {
+        if (glyph.text.isEmpty())
+            continue;
+        painter.fillRect(QRect(glyph.at, QSize(glyph.width, lineHeight)), pal.color(QPalette::Base));
+        painter.setPen(pal.color(QPalette::Text));
+        painter.drawText(glyph.at.x(), glyph.at.y() + m_font.ascent(), glyph.text);
+        const int underline = glyph.at.y() + lineHeight - 1;
+        painter.drawLine(glyph.at.x(), underline, glyph.at.x() + glyph.width - 1, underline);
+    }
+}
+
+void CTransView::clearComposition()
+{
+    if (m_composition.isEmpty())
+        return;
+    m_composition.clear();
+    m_compositionCursor = 0;
+    viewport()->update();
 }
 
 void CTransView::paintEvent(QPaintEvent*)
@@ -104,6 +172,8 @@ void CTransView::paintEvent(QPaintEvent*)
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter.drawText(cell.x, top + m_font.ascent(), cellText(cell.lead, cell.trail));
     }
+    if (!m_composition.isEmpty())
+        paintComposition(painter);
     if (hasFocus() && isEnabled())
         painter.fillRect(caretRect(), pal.color(QPalette::Text));
 }
@@ -189,11 +259,18 @@ void CTransView::keyPressEvent(QKeyEvent* event)
 
 void CTransView::inputMethodEvent(QInputMethodEvent* event)
 {
+    // The result goes in as one insertion, through the pane's limits; the composition that
+    // follows it (often none) is only shown.
     const QString commit = event->commitString();
-    if (!commit.isEmpty()) {
-        m_pane.insertComposition(codec::utf8ToCp932(commit.toStdString()));
-        afterCaretMove();
+    m_composition = event->preeditString();
+    m_compositionCursor = static_cast<int>(m_composition.size());
+    for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
+        if (attribute.type == QInputMethodEvent::Cursor)
+            m_compositionCursor = std::clamp(attribute.start, 0, static_cast<int>(m_composition.size()));
     }
+    if (!commit.isEmpty() && isEnabled())
+        m_pane.insertComposition(codec::utf8ToCp932(commit.toStdString()));
+    afterCaretMove();
     event->accept();
 }
 
@@ -211,11 +288,24 @@ QVariant CTransView::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     switch (query) {
     case Qt::ImCursorRectangle:
-        return QRectF(caretRect());
+    case Qt::ImAnchorRectangle:
+        // The input method asks in this widget's coordinates; the pane draws in its viewport's.
+        return QRectF(caretRect().translated(viewport()->pos()));
     case Qt::ImFont:
         return compositionFont();
     case Qt::ImEnabled:
-        return true;
+        return isEnabled();
+    case Qt::ImHints:
+        return static_cast<int>(Qt::ImhMultiLine);
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition:
+        return 0;
+    case Qt::ImSurroundingText:
+    case Qt::ImCurrentSelection:
+    case Qt::ImTextBeforeCursor:
+    case Qt::ImTextAfterCursor:
+        // The pane offers no surrounding text, so input methods do not try to edit it.
+        return QString();
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }
@@ -278,6 +368,7 @@ void CTransView::focusInEvent(QFocusEvent* event)
 void CTransView::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
+    clearComposition();
     viewport()->update();
 }
 

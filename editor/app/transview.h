@@ -8,6 +8,10 @@
 
 #include <QAbstractScrollArea>
 
+#include <vector>
+
+class QPainter;
+
 namespace yv::trans {
 
 class CTransView final : public QAbstractScrollArea {
@@ -16,6 +20,8 @@ public:
     CTransView(editor::EditPane& pane, const QtFontMetrics& font, QWidget* parent = nullptr);
 
     editor::EditPane& pane() { return m_pane; }
+    // The input method's composition shown at the caret (empty when none).
+    const QString& composition() const { return m_composition; }
     // After the pane changed from outside (file, translation): layout, scroll bar, repaint.
     void refresh();
 
@@ -45,7 +51,18 @@ protected:
 
 private:
     std::size_t cellAt(const QPoint& viewportPoint) const;
+    // The caret in viewport coordinates: inside the composition while there is one.
     QRect caretRect() const;
+    // The composition split into characters (a surrogate pair stays whole), with their places.
+    struct CompositionGlyph {
+        QString text;
+        int width = 0;
+        QPoint at;  // viewport coordinates, top left
+    };
+    std::vector<CompositionGlyph> compositionGlyphs() const;
+    QPoint compositionCaret() const;
+    void paintComposition(QPainter& painter) const;
+    void clearComposition();
     // The font the input method composes in.
     QFont compositionFont() const;
     void updateScrollBar();
@@ -53,6 +70,8 @@ private:
 
     editor::EditPane& m_pane;
     const QtFontMetrics& m_font;
+    QString m_composition;
+    int m_compositionCursor = 0;  // in UTF-16 units, as the input method counts
     bool m_dragging = false;
     bool m_syncingScrollBar = false;
 };

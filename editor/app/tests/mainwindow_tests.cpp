@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QInputMethodEvent>
 #include <QProcess>
 #include <QTest>
 
@@ -175,13 +176,85 @@ TEST_F(TransWindow, OpenDialogKeepsItsCaptionsAndShowsFilesWithoutExtension)
     EXPECT_EQ(model->nameFilters(), QStringList{QStringLiteral("*")}) << "README and Makefile must show";
 }
 
-TEST_F(TransWindow, InputMethodCommitIsInsertedAsOnePiece)
+// The input method's event: `preedit` shown with the cursor at `cursor`, `commit` inserted.
+void sendInputMethod(QWidget& view, const QString& preedit, int cursor, const QString& commit = {})
 {
-    QInputMethodEvent event;
-    event.setCommitString(QStringLiteral("日本語"));
-    QApplication::sendEvent(&frame->view(Side::Source), &event);
-    EXPECT_EQ(paneText(*frame, Side::Source), "日本語");
-    EXPECT_EQ(frame->document().source().length(), 3u);
+    QList<QInputMethodEvent::Attribute> attributes;
+    attributes.append(QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, cursor, 1));
+    QInputMethodEvent event(preedit, attributes);
+    if (!commit.isEmpty())
+        event.setCommitString(commit);
+    QApplication::sendEvent(&view, &event);
+}
+
+// What the input method learns of the caret, in the widget's coordinates.
+QRectF cursorRectangle(QWidget& view)
+{
+    QInputMethodQueryEvent query(Qt::ImCursorRectangle);
+    QApplication::sendEvent(&view, &query);
+    return query.value(Qt::ImCursorRectangle).toRectF();
+}
+
+TEST_F(TransWindow, InputMethodCompositionIsShownAtTheCaretAndCommittedAsOneInsertion)
+{
+    auto& view = frame->view(Side::Source);
+    editor::EditPane& source = frame->document().source();
+    type("ab");
+    frame->document().modified = false;
+    const QRectF atCaret = cursorRectangle(view);
+    const QImage before = view.grab().toImage();
+
+    // Composing: shown, not inserted; the caret the input method sees sits inside it.
+    sendInputMethod(view, QStringLiteral("にほんご"), 2);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab");
+    EXPECT_FALSE(frame->document().modified);
+    EXPECT_EQ(view.composition().toStdString(), "にほんご");
+    const QRectF inside = cursorRectangle(view);
+    const int twoCharacters = QFontMetrics(view.viewport()->font()).horizontalAdvance(QStringLiteral("にほ"));
+    EXPECT_EQ(inside.top(), atCaret.top());
+    EXPECT_NEAR(inside.left() - atCaret.left(), twoCharacters, 1.0);
+    EXPECT_NE(view.grab().toImage(), before) << "the composition is drawn";
+    // In the widget's own coordinates: the candidate window is placed from them.
+    const editor::TextCell& caretCell = source.store()[source.caret()];
+    EXPECT_EQ(atCaret.topLeft().toPoint(), view.viewport()->pos() + QPoint(caretCell.x, caretCell.y));
+    QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+    const QPoint inWindow = view.mapTo(frame.get(), inside.topLeft().toPoint());
+    EXPECT_EQ(QGuiApplication::inputMethod()->cursorRectangle().topLeft().toPoint(), inWindow);
+
+    // The result: one insertion with one undo copy, the composition gone.
+    sendInputMethod(view, QString(), 0, QStringLiteral("日本語"));
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab日本語");
+    EXPECT_EQ(source.length(), 5u);
+    EXPECT_TRUE(view.composition().isEmpty());
+    EXPECT_TRUE(frame->document().modified);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(paneText(*frame, Side::Source), "ab");
+
+    // Through the insertion rules: a selection is replaced, a linked unit's characters keep
+    // their numbers and the new ones get none.
+    source.clearAll();
+    source.insert("xyz", 9, 0, false);
+    source.select(1, 1);
+    sendInputMethod(view, QString(), 0, QStringLiteral("語"));
+    EXPECT_EQ(paneText(*frame, Side::Source), "x語z");
+    EXPECT_EQ(source.store()[0].pair, 9);
+    EXPECT_EQ(source.store()[1].pair, 0);
+    EXPECT_TRUE(presenter.messages.empty());
+}
+
+TEST_F(TransWindow, InputMethodResultThatWouldOverfillThePaneIsRefused)
+{
+    auto& view = frame->view(Side::Source);
+    editor::EditPane& source = frame->document().source();
+    source.insert(std::string(editor::kMaxCharacters - 1, 'x'), 0, 0, false);
+    sendInputMethod(view, QStringLiteral("か"), 1);
+    sendInputMethod(view, QString(), 0, QStringLiteral("日本"));
+    EXPECT_EQ(source.length(), editor::kMaxCharacters - 1);
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kStoreFull);
+    EXPECT_TRUE(view.composition().isEmpty());
+    sendInputMethod(view, QString(), 0, QStringLiteral("日"));
+    EXPECT_EQ(source.length(), editor::kMaxCharacters);
 }
 
 TEST_F(TransWindow, CutAndPasteBackRestoresPairsOnce)

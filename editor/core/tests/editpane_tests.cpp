@@ -2,6 +2,8 @@
 // double clicks, layout and scrolling.
 #include "editortest.h"
 
+#include <editorcore/composition.h>
+
 #include <editorcore/insertion.h>
 #include <editorcore/placement.h>
 #include <editorcore/transdoc.h>
@@ -406,6 +408,28 @@ TEST(EditorPlacement, WithoutAStoredPlacementTheWindowAvoidsTheToolbox)
     EXPECT_GE(second.left, 1280);
     EXPECT_GE(second.top, 120);
     EXPECT_LE(second.top + second.height + frame.height, 1024);
+}
+
+} // namespace
+} // namespace yv::editor
+
+namespace yv::editor {
+namespace {
+
+TEST(EditorComposition, PlacedFromTheCaretAndWrappedLikeThePane)
+{
+    const auto xy = [](const std::vector<GlyphPlace>& places) {
+        std::vector<int> flat;
+        for (const GlyphPlace& p : places)
+            flat.insert(flat.end(), {p.x, p.y});
+        return flat;
+    };
+    // Limit 100 - 4 = 96: a 16-wide character at x = 82 would reach 98 and wraps.
+    EXPECT_EQ(xy(placeComposition({16, 16, 16}, {50, 18}, 100, 16)),
+              (std::vector<int>{50, 18, 66, 18, 2, 34, 18, 34}));
+    EXPECT_EQ(xy(placeComposition({}, {10, 2}, 100, 16)), (std::vector<int>{10, 2}));
+    // A pane narrower than one character still places each at the margin, one per line.
+    EXPECT_EQ(xy(placeComposition({16, 16}, {2, 2}, 10, 16)), (std::vector<int>{2, 2, 2, 18, 18, 18}));
 }
 
 } // namespace
