@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
