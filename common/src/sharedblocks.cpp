@@ -31,6 +31,10 @@ void setFlag(std::size_t index, std::uint8_t value)
         g_flagObject = object;
     }
     if (!g_flagBlock) {
+        // Clearing a byte of a block that does not exist changes nothing (it reads 0), and a
+        // program that only clears on its way out leaves no block behind.
+        if (value == 0 && !shm::SharedBlock::open(kFlagBlockName, shm::SharedBlock::Access::ReadOnly))
+            return;
         bool created = false;
         g_flagBlock = shm::SharedBlock::create(kFlagBlockName, kFlagBlockSize, &created);
         if (!g_flagBlock)

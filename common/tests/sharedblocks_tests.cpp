@@ -46,6 +46,15 @@ TEST_F(SharedBlocks, FlagsReadZeroUntilSetAndKeepTheirNeighbours)
     setFlag(99, 1);  // out of range: ignored
 }
 
+TEST_F(SharedBlocks, ClearingAFlagOfNoBlockMakesNone)
+{
+    setFlag(EngineBusy, 0);
+    EXPECT_FALSE(yv::shm::SharedBlock::open(kFlagBlockName, yv::shm::SharedBlock::Access::ReadOnly));
+    setFlag(VoiceProbed, 1);
+    setFlag(VoiceProbed, 0);
+    EXPECT_TRUE(yv::shm::SharedBlock::open(kFlagBlockName, yv::shm::SharedBlock::Access::ReadOnly));
+}
+
 // Runs `body` in a child process that reports through a pipe and waits to be killed.
 pid_t childThat(void (*body)(), int& readyFd)
 {
