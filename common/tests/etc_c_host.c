@@ -51,6 +51,11 @@ int main(int argc, char** argv)
         PostDirectionChanged(DIRECTION_AUTO);
         TraceLine("round %d", round);
         printf("GetTxtFileDirection %d\n", GetTxtFileDirection(text));
+        SetRegDWORD(HKEY_CURRENT_USER, "host", "round", (uint32_t)round);
+        MemorizeKey(HKEY_CURRENT_USER, "host", "history", round % 2 ? "odd" : "even");
+        char history[256];
+        char** keys = GetKeyList(HKEY_CURRENT_USER, "host", "history", history, sizeof history);
+        printf("settings %u %s\n", GetRegDWORD(HKEY_CURRENT_USER, "host", "round", 99), keys[0] ? keys[0] : "-");
         fflush(stdout);
     }
     /* Two threads of the host at once: their calls take turns. */

@@ -151,6 +151,10 @@ TEST_F(FileTranslation, ExportsWorkRepeatedlyFromAHostWithoutQt)
     const fs::path page = file("page.html", "<html><body><p>Good morning.</p></body></html>\n");
     const fs::path text = file("text.txt", "Thank you very much.\n");
     const fs::path log = home.dir() / "host.log";
+    // A trace window, so that the host's trace lines travel over the bus too.
+    const std::string traced = (home.dir() / "trace.out").string();
+    yv::testing::ChildProcess tracer("/bin/sh", {"-c", std::string("exec '") + YVTRACE + "' > '" + traced + "'"});
+    ASSERT_TRUE(yv::testing::serveUntil([] { return bus::findWindow(messages::kTraceClass).has_value(); }, 10000));
     const std::vector<std::string> args{ETC_C_HOST, home.dir().string(), page.string(), text.string(),
                                         (home.dir() / "missing").string(), "3"};
     std::vector<char*> argv;
@@ -180,8 +184,10 @@ TEST_F(FileTranslation, ExportsWorkRepeatedlyFromAHostWithoutQt)
         "CnvHtm 1", "CnvTxt 1", "CnvHtm-missing -1", "CnvTxt-missing -1", "GetURL 0 untouched",
         "GetTxtFileDirection 1"};
     std::vector<std::string> want;
-    for (int round = 0; round < 3; ++round)
+    for (int round = 0; round < 3; ++round) {
         want.insert(want.end(), expected.begin(), expected.end());
+        want.push_back("settings " + std::to_string(round) + (round % 2 ? " odd" : " even"));
+    }
     want.insert(want.end(), {"CnvTxt-thread 1", "CnvTxt-thread 1", "done"});
     EXPECT_EQ(lines(readFile(log)), want);
     for (int round = 0; round < 3; ++round) {
@@ -194,6 +200,9 @@ TEST_F(FileTranslation, ExportsWorkRepeatedlyFromAHostWithoutQt)
         EXPECT_FALSE(fs::exists(home.dir() / ("missing.txt." + n)));
     }
     EXPECT_EQ(readFile(home.dir() / "thread.txt.0"), readFile(home.dir() / "text.txt.0"));
+    EXPECT_TRUE(bus::postMessage(messages::kTraceClass, messages::kWmClose, 0, 0));
+    EXPECT_TRUE(tracer.waitForExit(5000));
+    EXPECT_EQ(yv::testing::readLines(traced), (std::vector<std::string>{"round 0", "round 1", "round 2"}));
     EXPECT_EQ(readFile(home.dir() / "thread.txt.1"), readFile(home.dir() / "text.txt.0"));
 }
 
