@@ -115,6 +115,23 @@ std::vector<std::string> readRecentFiles()
     return files;
 }
 
+// "LEFT" of a window that was never closed before.
+constexpr std::uint32_t kNeverPlaced = 0x80000000u;
+// Title bar and borders of a usual window manager: the real frame is known only once shown.
+constexpr editor::FrameAllowance kFrameAllowance{8, 32};
+
+// The always-on-top toolbox's frame on the screen, when it runs on this display.
+std::optional<editor::ScreenRect> toolboxRectangle()
+{
+    const std::optional<bus::WindowHandle> toolbox = bus::findWindow(yv::messages::kToolboxClass);
+    if (!toolbox || *toolbox == 0 || *toolbox > std::numeric_limits<x11::WindowId>::max() || !x11::available())
+        return std::nullopt;
+    const std::optional<x11::Rect> frame = x11::frameRect(static_cast<x11::WindowId>(*toolbox));
+    if (!frame)
+        return std::nullopt;
+    return editor::ScreenRect{frame->left, frame->top, frame->left + frame->width, frame->top + frame->height};
+}
+
 } // namespace
 
 void setUpOpenDialog(QFileDialog& dialog)
@@ -387,21 +404,26 @@ void CMainFrame::createStatusBar()
 
 void CMainFrame::restorePlacement()
 {
-    editor::WindowPlacement stored;
-    stored.left = readDword("LEFT", stored.left);
-    stored.top = readDword("TOP", stored.top);
-    stored.width = readDword("WIDTH", stored.width);
-    stored.height = readDword("HEIGHT", stored.height);
-    editor::WorkArea area{0, 0, stored.left + stored.width, stored.top + stored.height};
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        area = {available.left(), available.top(), available.right() + 1, available.bottom() + 1};
+    m_storedDivide = readDword("DIVIDE", -1);
+    const auto toArea = [](const QRect& r) { return editor::WorkArea{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; };
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect primaryArea = primary ? primary->availableGeometry() : QRect(0, 0, 1024, 768);
+    editor::WindowPlacement placed;
+    if (GetRegDWORD(0, kSettingsKey, "LEFT", kNeverPlaced) == kNeverPlaced) {
+        placed = editor::defaultPlacement(toArea(primaryArea), toolboxRectangle(), kFrameAllowance);
+    } else {
+        editor::WindowPlacement stored;
+        stored.left = readDword("LEFT", stored.left);
+        stored.top = readDword("TOP", stored.top);
+        stored.width = readDword("WIDTH", stored.width);
+        stored.height = readDword("HEIGHT", stored.height);
+        // The screen the window was on, if it is still there; else it comes back to the primary one.
+        const QScreen* screen = QGuiApplication::screenAt(QPoint(stored.left + stored.width / 2, stored.top + stored.height / 2));
+        placed = editor::clampPlacement(stored, toArea(screen ? screen->availableGeometry() : primaryArea));
     }
-    const editor::WindowPlacement placed = editor::clampPlacement(stored, area);
     // LEFT and TOP place the frame, title bar included, as the user sees the window.
     move(placed.left, placed.top);
     resize(placed.width, placed.height);
-    m_storedDivide = readDword("DIVIDE", -1);
 }
 
 void CMainFrame::showEvent(QShowEvent* event)

@@ -1,6 +1,7 @@
 // EWMH window operations over a connection of our own to the X server.
 #include <platform/x11.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -192,6 +193,33 @@ bool closeWindow(WindowId window)
                    reinterpret_cast<const char*>(&event));
     xcb_flush(d->connection);
     return true;
+}
+
+std::optional<Rect> frameRect(WindowId window)
+{
+    Display* d = display();
+    if (!d || window == 0)
+        return std::nullopt;
+    xcb_connection_t* c = d->connection;
+    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const Reply<xcb_translate_coordinates_reply_t> origin(
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, d->root, 0, 0), nullptr));
+    if (!geometry || !origin)
+        return std::nullopt;
+    Rect rect{origin->dst_x, origin->dst_y, geometry->width, geometry->height};
+    static const xcb_atom_t frameExtents = internAtom(c, "_NET_FRAME_EXTENTS");
+    const Reply<xcb_get_property_reply_t> extents(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, frameExtents, XCB_ATOM_CARDINAL, 0, 4), nullptr));
+    if (extents && extents->type == XCB_ATOM_CARDINAL && extents->format == 32 &&
+        xcb_get_property_value_length(extents.get()) >= 16) {
+        const auto* side = static_cast<const std::uint32_t*>(xcb_get_property_value(extents.get()));
+        const auto extent = [](std::uint32_t v) { return static_cast<int>(std::min<std::uint32_t>(v, 4096)); };
+        rect.left -= extent(side[0]);
+        rect.top -= extent(side[2]);
+        rect.width += extent(side[0]) + extent(side[1]);
+        rect.height += extent(side[2]) + extent(side[3]);
+    }
+    return rect;
 }
 
 } // namespace yv::x11

@@ -537,6 +537,51 @@ TEST_F(TransWindow, SettingsAndHelpEntriesPostToTheToolbox)
     EXPECT_EQ(toolbox.lines(), expected);
 }
 
+// The window manager's frame of a window, once it has put one around it.
+std::optional<QRect> managedFrame(const QWidget& window)
+{
+    std::optional<x11::Rect> frame;
+    serveUntil([&] {
+        frame = x11::frameRect(static_cast<x11::WindowId>(window.winId()));
+        return frame && frame->height > window.height();
+    }, 10000);
+    if (!frame)
+        return std::nullopt;
+    return QRect(frame->left, frame->top, frame->width, frame->height);
+}
+
+TEST_F(TransProgram, WithoutAStoredPlacementOpensLargeAndBesideTheToolbox)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a display with a window manager";
+    frame.reset();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    // An always-on-top toolbox across the middle of the screen, where a centred window would go.
+    QWidget toolbox(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+    toolbox.setWindowTitle(QStringLiteral("Yorvane5"));
+    toolbox.setFixedSize(area.width() / 2, 120);
+    toolbox.move(area.left() + area.width() / 4, area.top() + area.height() / 3);
+    toolbox.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&toolbox));
+    const auto endpoint = bus::WindowEndpoint::registerWindow(
+        messages::kToolboxClass, static_cast<bus::WindowHandle>(toolbox.winId()),
+        [](std::uint32_t, std::uint64_t, std::int64_t) -> std::int64_t { return 0; });
+    ASSERT_TRUE(endpoint);
+    const std::optional<QRect> covered = managedFrame(toolbox);
+    ASSERT_TRUE(covered);
+
+    trans::CMainFrame editor;
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    const std::optional<QRect> placed = managedFrame(editor);
+    ASSERT_TRUE(placed);
+    EXPECT_FALSE(placed->intersects(*covered)) << "editor " << placed->x() << "," << placed->y() << " "
+                                               << placed->width() << "x" << placed->height();
+    EXPECT_TRUE(area.contains(*placed));
+    EXPECT_GE(placed->width(), area.width() / 2);
+    EXPECT_GE(placed->height(), area.height() / 3);
+}
+
 // The program itself: one editor per session; a second start hands over to the first.
 TEST_F(TransProgram, SecondStartEndsAndLeavesTheFirstRunning)
 {

@@ -29,10 +29,19 @@ std::string readFile(const fs::path& p)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Enough sentences that the run is still going when the test looks at the window.
-constexpr const char* kLongSource =
+constexpr const char* kSentences =
     "I read a book. It is good. The cat sleeps. We walk to school. She writes a letter. "
     "They play in the park. He drinks water. The dog runs fast. I like music. You speak well.";
+
+// So many sentences that the run is still going when the test looks at the window, and the
+// first results arrive long before the end.
+std::string longSource()
+{
+    std::string text;
+    for (int i = 0; i < 150; ++i)
+        text += std::string(kSentences) + "\n";
+    return text;
+}
 
 class TransRun : public TransProgram {
 protected:
@@ -56,7 +65,8 @@ TEST_F(TransRun, CommandsThatReplaceTheDocumentWaitForTheRunToEnd)
     saveChoice.path = home.dir() / "earlier.tts";
     ASSERT_TRUE(frame->fileSaveAs());
     frame->document().newDocument();
-    frame->document().source().insert(kLongSource, 0, 0, false);
+    const std::string source = longSource();
+    frame->document().source().insert(source, 0, 0, false);
 
     ASSERT_TRUE(frame->translate());
     for (const char* name : {"fileNew", "fileOpen", "fileExit"})
@@ -75,7 +85,7 @@ TEST_F(TransRun, CommandsThatReplaceTheDocumentWaitForTheRunToEnd)
     EXPECT_FALSE(frame->fileOpen());
     EXPECT_FALSE(frame->openPath(saveChoice.path));
     EXPECT_FALSE(opened);
-    EXPECT_EQ(paneText(*frame, Side::Source), kLongSource);
+    EXPECT_EQ(paneText(*frame, Side::Source), source);
     EXPECT_TRUE(frame->action("stop")->isEnabled());
 
     ASSERT_TRUE(runEnded());
@@ -87,7 +97,7 @@ TEST_F(TransRun, CommandsThatReplaceTheDocumentWaitForTheRunToEnd)
 
 TEST_F(TransRun, StopFromTheWindowEndsTheRunAndKeepsItsResults)
 {
-    frame->document().source().insert(kLongSource, 0, 0, false);
+    frame->document().source().insert(longSource(), 0, 0, false);
     ASSERT_TRUE(frame->translate());
     ASSERT_TRUE(serveUntil([&] { return frame->document().translation().length() > 0; }));
     ASSERT_TRUE(frame->action("stop")->isEnabled());

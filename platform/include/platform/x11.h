@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,15 @@ std::vector<WindowId> windowsTitled(std::string_view title);
 std::string windowClassName(WindowId window);
 // Asks the window manager to close the window as its close button would (_NET_CLOSE_WINDOW).
 bool closeWindow(WindowId window);
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+// Where the window is on the screen, with the frame the window manager put around it
+// (_NET_FRAME_EXTENTS); nothing when there is no such window.
+std::optional<Rect> frameRect(WindowId window);
 
 } // namespace yv::x11
