@@ -56,6 +56,8 @@ void CTransView::updateScrollBar()
     bar->setPageStep(std::max(1, m_pane.pageLines()));
     bar->setValue(m_pane.topLine());
     m_syncingScrollBar = false;
+    // The caret may have moved on the screen: the input method's candidate window follows.
+    updateMicroFocus();
 }
 
 void CTransView::scrollContentsBy(int, int)
@@ -64,6 +66,7 @@ void CTransView::scrollContentsBy(int, int)
         return;
     m_pane.scrollTo(verticalScrollBar()->value());
     viewport()->update();
+    updateMicroFocus();
 }
 
 void CTransView::afterCaretMove()
