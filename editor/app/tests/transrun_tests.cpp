@@ -117,6 +117,31 @@ TEST_F(TransRun, StopFromTheWindowEndsTheRunAndKeepsItsResults)
     EXPECT_TRUE(frame->action("fileNew")->isEnabled());
 }
 
+TEST_F(TransRun, AFullTranslationPaneStopsTheRunWithOneMessage)
+{
+    frame->document().source().insert(longSource(), 0, 0, false);
+    ASSERT_TRUE(frame->translate());
+    // A block larger than the pane can take, as if the engine had sent it.
+    const std::string block = "$$$\n" + std::string(65000, 'x') + "\t0\tI\t0\t1\n" + std::string(1000, 'y') +
+                              "\t0\tread\t2\t4\n";
+    frame->flow().onCallback(block);
+    frame->updateCommandStates();
+    EXPECT_EQ(frame->statusText(1).toStdString(), "翻訳中止");
+    EXPECT_FALSE(frame->document().run.translating);
+    EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 0);
+    EXPECT_FALSE(frame->action("stop")->isEnabled());
+
+    // The engine's own results and its end mark still come; nothing more is inserted.
+    ASSERT_TRUE(runEnded());
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kStoreFull);
+    const std::string kept = paneText(*frame, Side::Translation);
+    EXPECT_NE(kept.find(std::string(65000, 'x')), std::string::npos);
+    EXPECT_EQ(kept.find('y'), std::string::npos);
+    EXPECT_LT(kept.size(), editor::kMaxCharacters);
+    EXPECT_TRUE(frame->action("fileNew")->isEnabled());
+}
+
 TEST_F(TransRun, HandOverIntoASavedModifiedDocumentAsksFirst)
 {
     type("first draft");
