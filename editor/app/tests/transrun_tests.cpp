@@ -142,6 +142,19 @@ TEST_F(TransRun, AFullTranslationPaneStopsTheRunWithOneMessage)
     EXPECT_TRUE(frame->action("fileNew")->isEnabled());
 }
 
+TEST_F(TransRun, ClosingTheWindowDuringARunStopsItAndAsksToSave)
+{
+    frame->document().source().insert(longSource(), 0, 0, false);
+    ASSERT_TRUE(frame->translate());
+    presenter.answers = {msgbox::IdNo};
+    EXPECT_TRUE(frame->close());
+    ASSERT_EQ(presenter.messages.size(), 1u);
+    EXPECT_EQ(presenter.messages[0].text, editor::messages::kSavePrompt);
+    EXPECT_EQ(frame->statusText(1).toStdString(), "翻訳中止");
+    EXPECT_FALSE(frame->document().run.translating);
+    EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 0);
+}
+
 TEST_F(TransRun, HandOverIntoASavedModifiedDocumentAsksFirst)
 {
     type("first draft");
