@@ -337,7 +337,15 @@ TEST_F(TransWindow, DocumentRoundTripSetsTitleAndRecentFiles)
 {
     type("round trip");
     saveChoice.path = home.dir() / "notes.tts";
+    // The wait cursor is up while the file is written, and gone after.
+    const auto windowHook = frame->document().onWriting;
+    std::vector<int> cursors;
+    frame->document().onWriting = [&](bool writing) {
+        windowHook(writing);
+        cursors.push_back(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : -1);
+    };
     ASSERT_TRUE(frame->fileSaveAs());
+    EXPECT_EQ(cursors, (std::vector<int>{Qt::WaitCursor, -1}));
     EXPECT_EQ(frame->windowTitle().toStdString(), "notes - Yorvane5");
     EXPECT_EQ(readFile(saveChoice.path).substr(0, 10), std::string("WAYPOINTS\x03", 10));
 
