@@ -181,18 +181,21 @@ void walkSheets(Host& host, Workbook& book, BlockWriter* writer, BlockReader* re
             host.trace(std::to_string(i + 1) + "/" + std::to_string(n) + "\n");
         if (book.contentProtected(i))
             continue;
-        const auto range = book.usedRange(i);
-        if (!range)
-            continue;
-        const long long c1 = range->last.column;
-        const long long r1 = range->last.row;
-        std::uint32_t stoppedRow = 0;
         // Only the cells the sheet holds are visited: the others of the used range are empty
         // and are no units, and a sparse sheet must not cost a walk over its whole grid.
-        for (const auto& cell : book.cells(i)) {
+        const auto cells = book.cells(i);
+        if (cells.empty())
+            continue;
+        long long c1 = 0;
+        for (const auto& cell : cells)
+            c1 = std::max<long long>(c1, cell.address.column);
+        const long long r1 = cells.back().address.row;
+        std::uint32_t stoppedRow = 0;
+        for (const auto& cell : cells) {
             if (cell.address.row == stoppedRow)
                 continue;
-            progress(100 * (c1 * cell.address.row + cell.address.column) / (c1 * r1));
+            // The position of the last row would pass 100: it is held there.
+            progress(std::min<long long>(100, 100 * (c1 * cell.address.row + cell.address.column) / (c1 * r1)));
             if (host.stopRequested()) {
                 stoppedRow = cell.address.row;
                 continue;

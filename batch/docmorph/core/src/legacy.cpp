@@ -90,7 +90,10 @@ private:
 bool replaceFile(const fs::path& from, const fs::path& to, std::string& error)
 {
     const fs::path folder = to.has_parent_path() ? to.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + to.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";  // built piecewise: GCC 12 warns falsely on "." + string at -O2
+    hidden += to.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (folder / hidden).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         error = "cannot write in " + folder.string();

@@ -292,7 +292,10 @@ std::optional<std::string> Package::packageTarget(std::string_view typeSuffix, s
 bool Package::save(const fs::path& target, std::string& error)
 {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";  // built piecewise: GCC 12 warns falsely on "." + string at -O2
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (folder / hidden).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         error = "cannot write in " + folder.string();
