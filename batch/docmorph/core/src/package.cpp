@@ -3,9 +3,7 @@
 
 #include <zip.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
