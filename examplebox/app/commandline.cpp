@@ -151,10 +151,22 @@ int runCommandLine(int argc, char** argv)
         std::cerr << kUsage;
         return 1;
     }
-    const std::filesystem::path dataDir = options->data ? std::filesystem::path(*options->data) : configuredDataDir();
+    std::filesystem::path dataDir = options->data ? std::filesystem::path(*options->data) : configuredDataDir();
+    // Before the first-run set-up has filled the user's folder, a search reads the machine's examples.
+    if (!options->data && options->search && !isSetUp(dataDir)) {
+        const std::filesystem::path machine = machineDataDir();
+        if (!isSetUp(machine)) {
+            std::cerr << "sample: no example folder is set up (set 例文\\Path, or give --data DIR)\n";
+            return 1;
+        }
+        if (!dataDir.empty())
+            std::cerr << "sample: " << dataDir.string() << " is not set up yet; searching the machine's examples in "
+                      << machine.string() << '\n';
+        dataDir = machine;
+    }
     std::error_code ec;
     if (dataDir.empty() || !std::filesystem::is_directory(dataDir, ec)) {
-        std::cerr << "sample: no example data directory (set 例文\\Path, or give --data DIR)\n";
+        std::cerr << "sample: no example folder is set up (set 例文\\Path, or give --data DIR)\n";
         return 1;
     }
     es::SampleStore store(dataDir);

@@ -35,6 +35,19 @@ std::filesystem::path configuredDataDir()
     return std::filesystem::path(buffer);
 }
 
+std::filesystem::path machineDataDir()
+{
+    char buffer[kPathBuffer];
+    GetRegStr(HKEY_LOCAL_MACHINE, kDataKey, kDataValue, buffer, sizeof buffer, "");
+    return std::filesystem::path(buffer);
+}
+
+bool isSetUp(const std::filesystem::path& dataDir)
+{
+    std::error_code ec;
+    return !dataDir.empty() && std::filesystem::is_regular_file(dataDir / es::kShippedIndexName, ec);
+}
+
 SampleCommands::SampleCommands(es::SampleStore& store, WindowHandle owner)
     : m_store(store)
     , m_owner(owner)

@@ -18,6 +18,10 @@ using examplestore::NodeId;
 
 // The data directory named by the settings ("例文" / "Path"); empty when there is none.
 std::filesystem::path configuredDataDir();
+// The data directory of the machine's settings (the shipped examples); empty when there is none.
+std::filesystem::path machineDataDir();
+// Whether a data directory holds a store that can be searched (it has a Search.idx).
+bool isSetUp(const std::filesystem::path& dataDir);
 
 // Node ids that are no longer in the tree (a stale selection) make a command do nothing.
 class SampleCommands final {

@@ -1,4 +1,6 @@
 // The program sample from the command line, over a copy of the shipped example data.
+#include <Etc.h>
+
 #include <examplestore/store.h>
 
 #include <exampleindex/sampletext.h>
@@ -105,6 +107,22 @@ TEST_F(SampleCommandLine, AddsSearchesAndRebuilds)
     // A document of the index that is gone stops the search.
     fs::remove(dataDir / "fd002" / "00000001.sam");
     EXPECT_EQ(runSample("--search 'Good morning' " + data()).status, 2);
+}
+
+TEST_F(SampleCommandLine, BeforeTheFirstRunASearchReadsTheMachinesExamples)
+{
+    // The user's folder is named but still empty, as it is before the first-run set-up copies it.
+    const fs::path empty = home.dir() / "empty";
+    fs::create_directories(empty);
+    SetRegStr(HKEY_CURRENT_USER, "例文", "Path", empty.c_str());
+    EXPECT_EQ(runSample("--search meeting").status, 1) << "no machine examples either: said plainly";
+    SetRegStr(HKEY_LOCAL_MACHINE, "例文", "Path", dataDir.c_str());
+    const ProgramRun run = runSample("--search meeting");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("【meeting】"), std::string::npos);
+    EXPECT_EQ(run.output.find("[0]文"), std::string::npos);
+    // Asked for by name, an empty folder is searched as it is and said to be unusable.
+    EXPECT_EQ(runSample("--search meeting --data '" + empty.string() + "'").status, 1);
 }
 
 TEST_F(SampleCommandLine, WrongUseFailsWithoutTouchingAnything)

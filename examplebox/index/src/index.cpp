@@ -352,11 +352,6 @@ void writeList(ChainWriter& writer, StoredList& list)
     list.blockCount = static_cast<std::uint32_t>(list.chain.size());
 }
 
-bool isEmptyWord(const WordEntry& w)
-{
-    return w.list.loaded ? w.list.postings.empty() : w.list.firstBlock == 0;
-}
-
 int closeWriting(IndexState& s, const ProgressFn& progress)
 {
     ProgressSteps steps(progress);
@@ -379,9 +374,10 @@ int closeWriting(IndexState& s, const ProgressFn& progress)
         steps.report(static_cast<int>(codes[i] * 20 / kCharacterCodes));
     }
     steps.report(20);
+    // A word whose list became empty stays in the table with (0, 0): the in-memory lookup keeps
+    // pointing at the right entries, and a reader finds the word and no hits.
     for (auto& w : s.words)
         writeList(writer, w.list);
-    std::erase_if(s.words, isEmptyWord);
     steps.report(40);
 
     std::string directory(kCharacterCodes * 8, '\0');

@@ -16,6 +16,7 @@ namespace {
 
 using namespace yv::exampleindex;
 using yv::exampleindex::testing::IndexFixture;
+using yv::exampleindex::testing::collectHits;
 using yv::exampleindex::testing::sjis;
 namespace fs = std::filesystem;
 
@@ -192,6 +193,36 @@ TEST_F(ExampleIndexFile, RemovedSlotsAreReusedAndTrailingOnesDropped)
     EXPECT_EQ(hits("い"), std::vector<Posting>{makePosting(1, 0, 1)});
     EXPECT_TRUE(hits("う").empty());
     EXPECT_EQ(open(Access::Read)->documentSlots(), 2);
+}
+
+TEST_F(ExampleIndexFile, AWordWhoseDocumentsAreGoneFindsNothingAndComesBack)
+{
+    const auto a = writeDocument("00000001.sam", {"Title", "", "rare word here", "common text"});
+    const auto b = writeDocument("00000002.sam", {"Title", "", "common words"});
+    addAll({a, b});
+
+    auto handle = open(Access::ReadWrite);
+    EXPECT_TRUE(RemoveDocument(*handle, 0));
+    // Within the same writing session the word is gone from the search at once.
+    EXPECT_TRUE(collectHits(*handle, "rare").empty());
+    EXPECT_EQ(CloseIndex(std::move(handle)), kCloseOk);
+
+    // The word stays in the word table with an empty list (first block 0, count 0).
+    std::ifstream in(indexPath(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(bytes.find(std::string("\x04rare", 5) + std::string(8, '\0')), std::string::npos);
+    EXPECT_TRUE(hits("rare").empty());
+    EXPECT_TRUE(hits("rare word").empty());
+    EXPECT_EQ(hits("common"), std::vector<Posting>{makePosting(1, 2, 0)});
+    EXPECT_EQ(hits("words"), std::vector<Posting>{makePosting(1, 2, 1)});
+
+    // Removing in one session and adding in another keeps every word reachable.
+    handle = open(Access::ReadWrite);
+    EXPECT_EQ(AddDocument(*handle, writeDocument("00000003.sam", {"Title", "", "a rare find"})), 0);
+    EXPECT_EQ(CloseIndex(std::move(handle)), kCloseOk);
+    EXPECT_EQ(hits("RARE"), std::vector<Posting>{makePosting(0, 2, 1)});
+    EXPECT_EQ(hits("common"), std::vector<Posting>{makePosting(1, 2, 0)});
+    EXPECT_TRUE(hits("word").empty());
 }
 
 TEST_F(ExampleIndexFile, RewritingReusesFreedBlocks)
