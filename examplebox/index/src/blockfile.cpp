@@ -50,6 +50,9 @@ std::optional<Chain> BlockFile::readChain(std::uint32_t first, std::uint64_t max
     if (first == 0 || maxBlocks == 0 || maxBlocks > m_blocksOnDisk)
         return std::nullopt;
     Chain chain;
+    // The recorded size bounds the payload: one allocation instead of repeated growth.
+    if (withPayload)
+        chain.payload.reserve(maxBlocks * kPayloadSize);
     std::vector<unsigned char> window;
     std::uint64_t windowStart = 0;
     std::uint64_t windowCount = 0;

@@ -52,6 +52,24 @@ void loadList(const BlockFile& file, const std::vector<std::uint32_t>& itemBlock
 
 } // namespace
 
+std::vector<std::uint16_t> CharacterDirectory::codesWithLists() const
+{
+    // Most characters have no list: whole stretches of zeros are passed over with one compare.
+    constexpr std::size_t kStretchCodes = 128;
+    static const std::string zeros(kStretchCodes * kEntryBytes, '\0');
+    std::vector<std::uint16_t> codes;
+    for (std::size_t start = 0; start < kCharacterCodes; start += kStretchCodes) {
+        const std::size_t count = std::min(kStretchCodes, kCharacterCodes - start);
+        if (m_bytes.compare(start * kEntryBytes, count * kEntryBytes, zeros, 0, count * kEntryBytes) == 0)
+            continue;
+        for (std::size_t code = start; code < start + count; ++code) {
+            if (at(code).firstBlock != 0)
+                codes.push_back(static_cast<std::uint16_t>(code));
+        }
+    }
+    return codes;
+}
+
 std::vector<Posting>& IndexState::postingsOf(StoredList& list)
 {
     if (!list.loaded)
@@ -63,8 +81,9 @@ StoredList& IndexState::characterList(std::uint16_t code)
 {
     const auto [it, added] = characterLists.try_emplace(code);
     if (added) {
-        it->second.firstBlock = directory[code].firstBlock;
-        it->second.blockCount = directory[code].blockCount;
+        const DirectoryEntry stored = directory.at(code);
+        it->second.firstBlock = stored.firstBlock;
+        it->second.blockCount = stored.blockCount;
     }
     return it->second;
 }
@@ -163,13 +182,9 @@ OpenError readTables(IndexState& s)
     }
 
     const auto directory = file.readChain(h.directoryFirst, h.directoryBlocks);
-    if (!directory || directory->payload.size() < kCharacterCodes * 8)
+    if (!directory || directory->payload.size() < CharacterDirectory::kBytes)
         return OpenError::DirectoryUnreadable;
-    const auto* entries = reinterpret_cast<const unsigned char*>(directory->payload.data());
-    for (std::size_t code = 0; code < kCharacterCodes; ++code) {
-        s.directory[code].firstBlock = readBigEndian(entries + 8 * code);
-        s.directory[code].blockCount = readBigEndian(entries + 8 * code + 4);
-    }
+    s.directory.assign(directory->payload);
     s.directoryChain = directory->blocks;
 
     if (h.wordsFirst != 0) {
@@ -370,7 +385,7 @@ int closeWriting(IndexState& s, const ProgressFn& progress)
     for (std::size_t i = 0; i < codes.size(); ++i) {
         StoredList& list = s.characterLists[codes[i]];
         writeList(writer, list);
-        s.directory[codes[i]] = {list.firstBlock, list.blockCount};
+        s.directory.set(codes[i], {list.firstBlock, list.blockCount});
         steps.report(static_cast<int>(codes[i] * 20 / kCharacterCodes));
     }
     steps.report(20);
@@ -380,14 +395,7 @@ int closeWriting(IndexState& s, const ProgressFn& progress)
         writeList(writer, w.list);
     steps.report(40);
 
-    std::string directory(kCharacterCodes * 8, '\0');
-    auto* entry = reinterpret_cast<unsigned char*>(directory.data());
-    for (const auto& c : s.directory) {
-        writeBigEndian(entry, c.firstBlock);
-        writeBigEndian(entry + 4, c.blockCount);
-        entry += 8;
-    }
-    s.directoryChain = writer.write(s.directoryChain, directory);
+    s.directoryChain = writer.write(s.directoryChain, s.directory.bytes());
     s.header.directoryFirst = s.directoryChain.front();
     s.header.directoryBlocks = static_cast<std::uint32_t>(s.directoryChain.size());
     steps.report(60);
@@ -542,10 +550,8 @@ bool RemoveDocument(IndexHandle& handle, int id, const ProgressFn& progress)
         return false;
     ProgressSteps steps(progress);
     // Every stored list may hold the document; lists new in this session are in the map already.
-    for (std::size_t code = 0; code < kCharacterCodes; ++code) {
-        if (s.directory[code].firstBlock != 0)
-            s.characterList(static_cast<std::uint16_t>(code));
-    }
+    for (const std::uint16_t code : s.directory.codesWithLists())
+        s.characterList(code);
     const std::size_t total = s.characterLists.size() + s.words.size();
     std::size_t done = 0;
     for (auto& entry : s.characterLists) {

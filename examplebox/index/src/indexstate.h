@@ -7,6 +7,7 @@
 #include <exampleindex/index.h>
 
 #include <memory>
+#include <string_view>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -79,11 +80,40 @@ struct DirectoryEntry {
     std::uint32_t blockCount = 0;
 };
 
+// The character directory kept as the file stores it (big-endian pairs), so that opening an
+// index copies it once instead of decoding 64764 entries, and writing it back copies it again.
+class CharacterDirectory final {
+public:
+    static constexpr std::size_t kEntryBytes = 8;
+    static constexpr std::size_t kBytes = kCharacterCodes * kEntryBytes;
+
+    const std::string& bytes() const { return m_bytes; }
+    // `stored` holds at least kBytes; the rest is padding of the last block.
+    void assign(std::string_view stored) { m_bytes.assign(stored.substr(0, kBytes)); }
+
+    DirectoryEntry at(std::size_t code) const
+    {
+        const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data()) + code * kEntryBytes;
+        return {readBigEndian(p), readBigEndian(p + 4)};
+    }
+    void set(std::size_t code, DirectoryEntry entry)
+    {
+        auto* p = reinterpret_cast<unsigned char*>(m_bytes.data()) + code * kEntryBytes;
+        writeBigEndian(p, entry.firstBlock);
+        writeBigEndian(p + 4, entry.blockCount);
+    }
+    // The codes that have a stored list, found a stretch of zeros at a time.
+    std::vector<std::uint16_t> codesWithLists() const;
+
+private:
+    std::string m_bytes = std::string(kBytes, '\0');
+};
+
 struct IndexState {
     std::unique_ptr<BlockFile> file;
     Access access = Access::Read;
     Header header;
-    std::vector<DirectoryEntry> directory = std::vector<DirectoryEntry>(kCharacterCodes);
+    CharacterDirectory directory;
     // Only the lists a search or an update touched; nodes keep their address.
     std::unordered_map<std::uint16_t, StoredList> characterLists;
     std::vector<WordEntry> words;
