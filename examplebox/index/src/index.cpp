@@ -58,7 +58,7 @@ std::vector<std::uint16_t> CharacterDirectory::codesWithLists() const
     constexpr std::size_t kStretchCodes = 128;
     static const std::string zeros(kStretchCodes * kEntryBytes, '\0');
     std::vector<std::uint16_t> codes;
-    for (std::size_t start = 0; start < kCharacterCodes; start += kStretchCodes) {
+    for (std::size_t start = 0; !m_bytes.empty() && start < kCharacterCodes; start += kStretchCodes) {
         const std::size_t count = std::min(kStretchCodes, kCharacterCodes - start);
         if (m_bytes.compare(start * kEntryBytes, count * kEntryBytes, zeros, 0, count * kEntryBytes) == 0)
             continue;

@@ -87,17 +87,25 @@ public:
     static constexpr std::size_t kEntryBytes = 8;
     static constexpr std::size_t kBytes = kCharacterCodes * kEntryBytes;
 
-    const std::string& bytes() const { return m_bytes; }
+    // All 64764 entries (a new index's are all empty).
+    const std::string& bytes()
+    {
+        m_bytes.resize(kBytes, '\0');
+        return m_bytes;
+    }
     // `stored` holds at least kBytes; the rest is padding of the last block.
     void assign(std::string_view stored) { m_bytes.assign(stored.substr(0, kBytes)); }
 
     DirectoryEntry at(std::size_t code) const
     {
+        if (m_bytes.empty())
+            return {};
         const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data()) + code * kEntryBytes;
         return {readBigEndian(p), readBigEndian(p + 4)};
     }
     void set(std::size_t code, DirectoryEntry entry)
     {
+        m_bytes.resize(kBytes, '\0');
         auto* p = reinterpret_cast<unsigned char*>(m_bytes.data()) + code * kEntryBytes;
         writeBigEndian(p, entry.firstBlock);
         writeBigEndian(p + 4, entry.blockCount);
@@ -106,7 +114,7 @@ public:
     std::vector<std::uint16_t> codesWithLists() const;
 
 private:
-    std::string m_bytes = std::string(kBytes, '\0');
+    std::string m_bytes;  // empty until read or first set: no entry has a list
 };
 
 struct IndexState {
