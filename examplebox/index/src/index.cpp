@@ -181,10 +181,10 @@ OpenError readTables(IndexState& s)
         s.documentChain = chain->blocks;
     }
 
-    const auto directory = file.readChain(h.directoryFirst, h.directoryBlocks);
+    auto directory = file.readChain(h.directoryFirst, h.directoryBlocks);
     if (!directory || directory->payload.size() < CharacterDirectory::kBytes)
         return OpenError::DirectoryUnreadable;
-    s.directory.assign(directory->payload);
+    s.directory.assign(std::move(directory->payload));
     s.directoryChain = directory->blocks;
 
     if (h.wordsFirst != 0) {

@@ -94,7 +94,11 @@ public:
         return m_bytes;
     }
     // `stored` holds at least kBytes; the rest is padding of the last block.
-    void assign(std::string_view stored) { m_bytes.assign(stored.substr(0, kBytes)); }
+    void assign(std::string&& stored)
+    {
+        m_bytes = std::move(stored);
+        m_bytes.resize(kBytes);
+    }
 
     DirectoryEntry at(std::size_t code) const
     {
