@@ -314,7 +314,13 @@ void recordXftSpecs(XftDraw* draw, XftFont* commonFont, const Spec* specs, int n
         FcChar32 c32 = specs[i].ucs4;
         XGlyphInfo glyph{};
         XftTextExtents32_(display, font, &c32, 1, &glyph);
-        DrawnChar c = cellAt(specs[i].x, specs[i].x + glyph.xOff, specs[i].y - font->ascent, font->ascent + font->descent, i + 1);
+        // Terminals place characters in cells wider than their glyphs: the cell runs on to the
+        // next character of the same row when that one follows within a second advance.
+        std::int32_t right = specs[i].x + glyph.xOff;
+        if (i + 1 < n && specs[i + 1].y == specs[i].y && specs[i + 1].x > right &&
+            specs[i + 1].x - specs[i].x <= 2 * std::max<std::int32_t>(glyph.xOff, 1))
+            right = specs[i + 1].x;
+        DrawnChar c = cellAt(specs[i].x, right, specs[i].y - font->ascent, font->ascent + font->descent, i + 1);
         c.character = c32 <= 0xFFFF ? c32 : 0xFFFD;
         c.kind = area::RecordKind::Wide;
         c.charSet = area::kShiftJisCharSet;

@@ -1,7 +1,7 @@
 // snrcapture X Y [--sentence|--lines]: the text another program drew at a screen point, for
 // users and tests. Words: the words, the word as displayed and its rectangle, one per line.
 // --lines: the lines around the point; --sentence: the sentence through it. UTF-8 output.
-#include <SNRCAPNT.h>
+#include <SnrApi32.h>
 
 #include <platform/codec.h>
 
@@ -46,11 +46,15 @@ int main(int argc, char** argv)
     const std::string mode = argc == 4 ? argv[3] : "";
     if (!mode.empty() && mode != "--sentence" && mode != "--lines")
         return usage();
+    if (!SNRIsLoaded()) {
+        std::fprintf(stderr, "snrcapture: the capture library could not be loaded\n");
+        return 1;
+    }
     if (mode.empty()) {
         SNRRect rect{};
         char words[256] = {};
         char raw[256] = {};
-        if (!GetWords(x, y, &rect, words, sizeof words, raw, sizeof raw)) {
+        if (!SNRGetWords(x, y, &rect, words, sizeof words, raw, sizeof raw)) {
             std::fprintf(stderr, "snrcapture: no text at %d,%d\n", x, y);
             return 1;
         }
@@ -61,8 +65,8 @@ int main(int argc, char** argv)
     std::vector<char> text(SNR_SENTENCE_BUFFER + 1, '\0');
     SentenceLineInfo info{};
     info.size = sizeof info;
-    const int found = mode == "--sentence" ? GetSentenceEx(x, y, text.data(), static_cast<int>(text.size()), &info)
-                                           : GetSentence(x, y, text.data(), static_cast<int>(text.size()), &info);
+    const int found = mode == "--sentence" ? SNRGetSentenceEx(x, y, text.data(), static_cast<int>(text.size()), &info)
+                                           : SNRGetSentence(x, y, text.data(), static_cast<int>(text.size()), &info);
     if (!found) {
         std::fprintf(stderr, "snrcapture: no text at %d,%d\n", x, y);
         return 1;
