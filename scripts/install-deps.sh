@@ -2,7 +2,8 @@
 # Installs the Debian packages of scripts/debian-packages.txt that are missing (no-op if none).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$here/debian-packages.txt" | grep -v '^$')
+# One or more names per line; '#' starts a comment.
+read -r -a wanted <<< "$(sed -e 's/#.*//' "$here/debian-packages.txt" | tr -s '[:space:]' ' ')"
 missing=()
 for pkg in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
