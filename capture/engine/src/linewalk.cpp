@@ -29,6 +29,11 @@ BlockLine cut(const WalkedLine& walked, int first, int last)
     return out;
 }
 
+bool blank(std::u16string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || c == u'\r' || c == u'\n'; });
+}
+
 BlockLine whole(const WalkedLine& walked)
 {
     return cut(walked, 0, static_cast<int>(walked.line.text.size()) - 1);
@@ -138,7 +143,10 @@ LineBlock walkSentence(RowProber& prober, const Probe& first, std::int32_t first
         while (const std::optional<WalkedLine> line = walker.above()) {
             int position = -1;
             if (sentenceBreak(line->line, &position, kStartDirection)) {
-                up.push_back(cut(*line, position, static_cast<int>(line->line.text.size()) - 1));
+                // A line that ends its own sentence gives nothing to this one.
+                BlockLine part = cut(*line, position, static_cast<int>(line->line.text.size()) - 1);
+                if (!blank(part.text))
+                    up.push_back(std::move(part));
                 break;
             }
             up.push_back(whole(*line));
