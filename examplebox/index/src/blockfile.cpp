@@ -109,8 +109,10 @@ bool BlockFile::flush()
     std::vector<std::size_t> order(m_pendingBlocks.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [this](std::size_t a, std::size_t b) { return m_pendingBlocks[a] < m_pendingBlocks[b]; });
+    // Chains are mostly written in block order already: then there is nothing to sort.
+    if (!std::is_sorted(m_pendingBlocks.begin(), m_pendingBlocks.end()))
+        std::stable_sort(order.begin(), order.end(),
+                         [this](std::size_t a, std::size_t b) { return m_pendingBlocks[a] < m_pendingBlocks[b]; });
     std::string run;
     std::uint64_t runStart = 0;
     auto writeRun = [&] {
