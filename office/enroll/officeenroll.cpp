@@ -1,20 +1,26 @@
 // COfficeEnroll over the settings store: the add-in keys of the Office programs and the
 // browser button's key, all in the current user's hive; the office programs that LibreOffice
-// stands in for also get the add-in's extension.
+// stands in for also get the add-in's extension, and the add-in's class is registered with the
+// first program and removed with the last.
 #include "OfficeEnroll.h"
 
 #include "libreoffice.h"
 
 #include <Etc.h>
 #include <platform/messagebox.h>
+#include <platform/paths.h>
 #include <platform/process.h>
 #include <platform/settingsstore.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string_view>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -131,6 +137,33 @@ void removeExtension()
     state.answers.erase(extensionAnswerKey());
 }
 
+// The classes hive is per user here, so the add-in's self-registration, which an installer runs
+// once per machine elsewhere, runs with the user's registration: the library beside this one
+// is loaded and the named export called, as a registration tool does.
+void callAddInServer(const char* exportName)
+{
+    using ServerExport = std::int32_t (*)();
+    const std::filesystem::path library =
+        yv::paths::moduleDir(reinterpret_cast<const void*>(&callAddInServer)) / YV_ADDIN_LIBRARY_FILE;
+    void* handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return;
+    if (const auto call = reinterpret_cast<ServerExport>(::dlsym(handle, exportName)))
+        call();
+    const auto canUnload = reinterpret_cast<ServerExport>(::dlsym(handle, "DllCanUnloadNow"));
+    if (canUnload && canUnload() == 0)
+        ::dlclose(handle);
+}
+
+bool anyAddInKeyLeft(Store& store)
+{
+    for (const std::string& application : store.subkeys(Hive::CurrentUser, kAddInKeyPrefix)) {
+        if (store.keyExists(Hive::CurrentUser, addInKey(application.c_str())))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int COfficeEnroll::RegistOffice(const char* application, const char* title)
@@ -144,6 +177,8 @@ int COfficeEnroll::RegistOffice(const char* application, const char* title)
         return 0;
     store.setValue(Hive::CurrentUser, key, "LoadBehavior", Value::fromDword(kLoadAtStartUp));
     store.setValue(Hive::CurrentUser, key, "FriendlyName", Value::fromString(text(title) + "ｱﾄﾞｲﾝ"));
+    // The key names the add-in by its ProgID, which the class registration resolves.
+    callAddInServer("DllRegisterServer");
     return 1;
 }
 
@@ -160,6 +195,8 @@ int COfficeEnroll::UnRegistOffice(const char* application)
         if (!anyLeft)
             removeExtension();
     }
+    if (wasRegistered && !anyAddInKeyLeft(store))
+        callAddInServer("DllUnregisterServer");
     return 1;
 }
 

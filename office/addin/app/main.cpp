@@ -1,9 +1,12 @@
 // lintreladdin: what the office button runs. Reads the selection the office side hands over on
 // standard input, runs the command of the office program, and keeps the translation on the
-// clipboard until another program takes the clipboard over.
+// clipboard until another program takes the clipboard over. The office side also runs it once
+// when the office takes the add-in in, to say so on the trace window.
 //
 //   lintreladdin --host writer|calc|impress  < selection (UTF-8)
+//   lintreladdin --connection
 #include "commands.h"
+#include "lintreldlg.h"
 #include "requestdialogs.h"
 
 #include <platform/paths.h>
@@ -28,7 +31,9 @@ constexpr std::size_t kMaxHandOver = 64u << 20;
 
 int usage()
 {
-    std::fputs("usage: lintreladdin --host writer|calc|impress < selection\n", stderr);
+    std::fputs("usage: lintreladdin --host writer|calc|impress < selection\n"
+               "       lintreladdin --connection\n",
+               stderr);
     return 2;
 }
 
@@ -49,6 +54,10 @@ int lockPresses()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--connection") {
+        yv::addin::OnConnection();
+        return 0;
+    }
     std::optional<yv::addin::Host> host;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -1,11 +1,15 @@
 // The add-in in a real office: the registration installs the extension into a profile, and a
 // headless office process presses its button in a text document, a spreadsheet and a
 // presentation; the translations arrive on the X11 clipboard and the documents stay as they were.
+// The office taking the add-in in shows on the trace window.
 #include <Etc.h>
+#include <Messages.h>
 
 #include <enginetests.h>
 #include <peerprocess.h>
 #include <testhome.h>
+
+#include <platform/bus.h>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +166,10 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
                                                     "RegistOffice PowerPoint 1", "RegistOffice Outlook 1",
                                                     "extension listed", "done"}));
 
+    const std::string traced = (home.dir() / "trace.out").string();
+    yv::testing::ChildProcess tracer("/bin/sh", {"-c", std::string("exec '") + YVTRACE + "' > '" + traced + "'"});
+    ASSERT_TRUE(serveUntil([] { return yv::bus::findWindow(yv::messages::kTraceClass).has_value(); }, 10000));
+
     driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     driver.start(QStringLiteral(PYTHON_UNO),
                  {QStringLiteral(OFFICE_DRIVER), QStringLiteral("soffice"), QString::fromStdString(office.profileUrl()),
@@ -204,6 +212,10 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
     EXPECT_EQ(answer(), "toolbar Yorvane5");
     EXPECT_EQ(answer(), "unchanged 5") << "the add-in never writes into the document";
     EXPECT_TRUE(driver.waitForFinished(60000));
+    EXPECT_TRUE(yv::bus::postMessage(yv::messages::kTraceClass, yv::messages::kWmClose, 0, 0));
+    EXPECT_TRUE(tracer.waitForExit(5000));
+    EXPECT_EQ(yv::testing::readLines(traced), (std::vector<std::string>{"OnConnection", ""}))
+        << "once for the office process, however many windows its button serves";
 
     // Removing the registrations takes the extension away with the last of its programs.
     office.giveBack();

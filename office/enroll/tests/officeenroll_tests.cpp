@@ -67,6 +67,31 @@ TEST_F(OfficeEnroll, RegistersTheAddInOncePerApplication)
     EXPECT_EQ(enroll.UnRegistOffice("PowerPoint"), 1);
 }
 
+TEST_F(OfficeEnroll, TheAddInsClassComesWithTheFirstProgramAndGoesWithTheLast)
+{
+    Store& store = Store::instance();
+    const std::string classKey = "CLSID\\{5DA35E0F-E665-439C-A206-0BD9A922F9B0}";
+    const auto classString = [&](const std::string& key, const std::string& name) {
+        const auto v = store.value(Hive::ClassesRoot, key, name);
+        return v ? v->string().value_or("<not a string>") : "<missing>";
+    };
+    // The mail program needs no office here, so this registration stands alone.
+    ASSERT_EQ(enroll.RegistOffice("Outlook", "Yorvane5"), 1);
+    EXPECT_EQ(classString("LintrelAddIn.LintrelDlg\\CurVer", ""), "LintrelAddIn.LintrelDlg.1");
+    EXPECT_EQ(classString(classKey + "\\InprocServer32", ""),
+              (yv::testing::binDir() / "libLintrelAddIn.so").string());
+
+    // Another program still loads the add-in: the class stays.
+    const std::string otherKey = "Software\\Microsoft\\Office\\Access\\Addins\\LintrelAddIn.LintrelDlg";
+    store.createKey(Hive::CurrentUser, otherKey);
+    EXPECT_EQ(enroll.UnRegistOffice("Outlook"), 1);
+    EXPECT_TRUE(store.keyExists(Hive::ClassesRoot, classKey));
+    EXPECT_EQ(enroll.UnRegistOffice("Access"), 1);
+    EXPECT_FALSE(store.keyExists(Hive::ClassesRoot, classKey));
+    EXPECT_FALSE(store.keyExists(Hive::ClassesRoot, "LintrelAddIn.LintrelDlg"));
+    EXPECT_FALSE(store.keyExists(Hive::ClassesRoot, "LintrelAddIn.LintrelDlg.1"));
+}
+
 TEST_F(OfficeEnroll, BrowserButtonPointsIntoTheInstallation)
 {
     Store::instance().setValue(Hive::LocalMachine, kProductKey, "Path", Value::fromString("/opt/yv"));
