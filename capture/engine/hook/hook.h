@@ -35,13 +35,19 @@ public:
     // window of no interest: its text waits for a copy onto a target).
     bool onTarget() const { return m_target >= 0; }
 
-    // Records one character drawn into the drawable.
-    void add(const DrawnChar& c);
+    std::uint32_t generation() const { return m_generation; }
+
+    // Records one character drawn into the drawable; the record's slot when it went straight
+    // into the area, else -1.
+    int add(const DrawnChar& c);
+    // Runs the cell of the record in `slot` (of this probe) on to `right`, in the drawable's
+    // coordinates, when that widens it.
+    void widen(int slot, std::int32_t right);
     // The drawable was copied onto a target window: its waiting text goes with it.
     void copied(unsigned long source, int srcX, int srcY, unsigned width, unsigned height, int dstX, int dstY);
 
 private:
-    void append(const DrawnChar& c, std::int32_t dx, std::int32_t dy);
+    int append(const DrawnChar& c, std::int32_t dx, std::int32_t dy);
 
     area::CaptureArea* m_area = nullptr;
     unsigned long m_drawable;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -170,16 +171,16 @@ Recording::~Recording()
         area::fetchSub(m_area->writers, 1u);
 }
 
-void Recording::append(const DrawnChar& c, std::int32_t dx, std::int32_t dy)
+int Recording::append(const DrawnChar& c, std::int32_t dx, std::int32_t dy)
 {
     const std::int64_t top = std::int64_t{c.top} + dy;
     const std::int64_t bottom = std::int64_t{c.bottom} + dy;
     if (!(top <= m_probeY && m_probeY < bottom))
-        return;
+        return -1;
     area::store(m_area->lineSeen[c.kind == area::RecordKind::Ansi ? 0 : 1], 1u);
     const std::uint32_t slot = area::fetchAdd(m_area->recordCount, 1u);
     if (slot >= static_cast<std::uint32_t>(area::kMaxRecords))
-        return;
+        return -1;
     area::CharRecord& r = m_area->records[slot];
     r.character = c.character;
     r.left = static_cast<std::int32_t>(c.left + dx);
@@ -197,16 +198,15 @@ void Recording::append(const DrawnChar& c, std::int32_t dx, std::int32_t dy)
         area::store(m_area->rowStep, std::int32_t{c.lineHeight} + area::load(m_area->lineExtra));
         area::store(m_area->hitState, c.kind == area::RecordKind::Ansi ? area::kHitAnsi : area::kHitWide);
     }
+    return static_cast<int>(slot);
 }
 
-void Recording::add(const DrawnChar& c)
+int Recording::add(const DrawnChar& c)
 {
     if (!m_area)
-        return;
-    if (m_target >= 0) {
-        append(c, m_originX, m_originY);
-        return;
-    }
+        return -1;
+    if (m_target >= 0)
+        return append(c, m_originX, m_originY);
     ProcessLock lock;
     if (g_waitingGeneration != m_generation) {
         g_waitingGeneration = m_generation;
@@ -214,6 +214,17 @@ void Recording::add(const DrawnChar& c)
     }
     if (g_waitingCount < kMaxWaiting)
         g_waiting[g_waitingCount++] = {m_drawable, m_generation, c};
+    return -1;
+}
+
+void Recording::widen(int slot, std::int32_t right)
+{
+    if (!m_area || m_target < 0 || slot < 0 || slot >= area::kMaxRecords)
+        return;
+    area::CharRecord& r = m_area->records[slot];
+    const std::int64_t screenRight = std::int64_t{right} + m_originX;
+    if (area::load(r.generation) == m_generation && screenRight > r.right && screenRight < INT32_MAX)
+        r.right = static_cast<std::int32_t>(screenRight);
 }
 
 void Recording::copied(unsigned long source, int srcX, int srcY, unsigned width, unsigned height, int dstX, int dstY)

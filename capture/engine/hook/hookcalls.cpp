@@ -292,6 +292,18 @@ void recordXft(XftDraw* draw, XftFont* font, int x, int y, const std::uint32_t* 
     }
 }
 
+// The last character of the last positioned-glyph call: terminals draw a row in several
+// calls (one for each run of wide characters), and the cells run on across them.
+struct LastSpecCell {
+    std::uint32_t generation = 0;
+    Drawable drawable = 0;
+    int y = 0;
+    int right = 0;
+    int advance = 0;
+    int slot = -1;
+};
+LastSpecCell g_lastSpec;
+
 template <typename Spec>
 void recordXftSpecs(XftDraw* draw, XftFont* commonFont, const Spec* specs, int n)
 {
@@ -305,6 +317,7 @@ void recordXftSpecs(XftDraw* draw, XftFont* commonFont, const Spec* specs, int n
         return;
     ProcessLock lock;
     Display* display = XftDrawDisplay_(draw);
+    const Drawable drawable = XftDrawDrawable_(draw);
     for (int i = 0; i < std::min(n, kMaxChars); ++i) {
         XftFont* font = commonFont;
         if constexpr (std::is_same_v<Spec, XftCharFontSpec>)
@@ -324,7 +337,14 @@ void recordXftSpecs(XftDraw* draw, XftFont* commonFont, const Spec* specs, int n
         c.character = c32 <= 0xFFFF ? c32 : 0xFFFD;
         c.kind = area::RecordKind::Wide;
         c.charSet = area::kShiftJisCharSet;
-        rec.add(c);
+        // The previous call's last cell runs on to this one when it follows within two advances.
+        const LastSpecCell& last = g_lastSpec;
+        if (i == 0 && last.slot >= 0 && last.generation == rec.generation() && last.drawable == drawable &&
+            last.y == specs[0].y && specs[0].x > last.right &&
+            specs[0].x - last.right <= 2 * std::max({last.advance, static_cast<int>(glyph.xOff), 1}))
+            rec.widen(last.slot, specs[0].x);
+        const int slot = rec.add(c);
+        g_lastSpec = {rec.generation(), drawable, specs[i].y, c.right, glyph.xOff, slot};
     }
 }
 

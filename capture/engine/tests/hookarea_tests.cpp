@@ -67,9 +67,12 @@ TEST(CaptureHookArea, RecordsIntoTheSuitesBlockOnlyWhileAProbeRuns)
         hook::Recording rec(kWindow);
         ASSERT_TRUE(rec.onTarget());
         EXPECT_EQ(a.writers, 1u);
-        rec.add(drawn('a', 4, 0, 1));
-        rec.add(drawn('b', 12, 0, 2));
-        rec.add(drawn('c', 12, 20, 1));  // another row: not recorded
+        EXPECT_EQ(rec.add(drawn('a', 4, 0, 1)), 0);
+        const int b = rec.add(drawn('b', 12, 0, 2));
+        EXPECT_EQ(rec.add(drawn('c', 12, 20, 1)), -1);  // another row: not recorded
+        // A terminal's cell runs on to where its next call draws; never narrower.
+        rec.widen(b, 24);
+        rec.widen(b, 16);
     }
     EXPECT_EQ(a.writers, 0u);
     EXPECT_EQ(a.activity, 1u);
@@ -96,6 +99,7 @@ TEST(CaptureHookArea, RecordsIntoTheSuitesBlockOnlyWhileAProbeRuns)
     ASSERT_EQ(p.records.size(), 3u);
     EXPECT_EQ(p.records[0].cell, (Cell{104, 200, 112, 210}));
     EXPECT_EQ(p.records[1].character, u'b');
+    EXPECT_EQ(p.records[1].cell, (Cell{112, 200, 124, 210}));
     EXPECT_EQ(p.records[2].cell, (Cell{120, 205, 128, 215}));
     EXPECT_EQ(p.hit, 1);
 
