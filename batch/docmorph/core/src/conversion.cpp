@@ -263,10 +263,13 @@ Outcome convertWord(Host& host, const fs::path& source, const fs::path& output, 
     auto temp = takeTempFiles(host);
     if (!temp)
         return {};
-    BlockWriter writer(Layout::Word);
-    walkWord(host, *document, &writer, nullptr);
-    if (!host.stopRequested() && !writer.save(temp->blocks))
-        host.setStop(true);
+    {
+        // The blocks are let go once written: the save must not hold them beside the parts.
+        BlockWriter writer(Layout::Word);
+        walkWord(host, *document, &writer, nullptr);
+        if (!host.stopRequested() && !writer.save(temp->blocks))
+            host.setStop(true);
+    }
     if (host.stopRequested()) {
         temp->removeAll();
         return {};
@@ -279,8 +282,10 @@ Outcome convertWord(Host& host, const fs::path& source, const fs::path& output, 
         return {};
     }
     host.postStage(Stage::Writing);
-    BlockReader reader = readerOf(temp->translated, Layout::Word);
-    walkWord(host, *document, nullptr, &reader);
+    {
+        BlockReader reader = readerOf(temp->translated, Layout::Word);
+        walkWord(host, *document, nullptr, &reader);
+    }
     temp->removeAll();
     // A stop during write-back leaves the output as the caller copied it.
     if (host.stopRequested())
@@ -345,12 +350,14 @@ Outcome convertSheets(Host& host, const fs::path& output, int direction)
         return {};
     }
     host.postStage(Stage::Reading);
-    BlockWriter writer(Layout::Cells);
-    walkSheets(host, *book, &writer, nullptr);
-    if (!writer.save(temp->blocks)) {
-        host.setStop(true);
-        temp->removeAll();
-        return {};
+    {
+        BlockWriter writer(Layout::Cells);
+        walkSheets(host, *book, &writer, nullptr);
+        if (!writer.save(temp->blocks)) {
+            host.setStop(true);
+            temp->removeAll();
+            return {};
+        }
     }
     Outcome outcome{1, false};
     int used = -1;
@@ -361,8 +368,10 @@ Outcome convertSheets(Host& host, const fs::path& output, int direction)
     if (used != -1 && !host.stopRequested()) {
         host.setStop(false);
         host.postStage(Stage::Writing);
-        BlockReader reader = readerOf(temp->translated, Layout::Cells);
-        walkSheets(host, *book, nullptr, &reader);
+        {
+            BlockReader reader = readerOf(temp->translated, Layout::Cells);
+            walkSheets(host, *book, nullptr, &reader);
+        }
         if (package->changed()) {
             if (saveTo(host, *package, output))
                 outcome.saved = true;

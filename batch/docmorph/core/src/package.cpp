@@ -3,7 +3,11 @@
 
 #include <zip.h>
 
+#include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <fstream>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -19,6 +23,7 @@ struct Package::Impl {
     zip_t* archive = nullptr;
     PackageLimits limits;
     std::uint64_t bytesRead = 0;
+    std::set<std::string, std::less<>> counted;  // parts read through xml() so far
 
     ~Impl()
     {
@@ -41,10 +46,76 @@ std::string zipErrorText(int code)
 // Whitespace in text runs is content: keep every whitespace-only text node.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_declaration;
 
+constexpr unsigned kSaveFlags = pugi::format_raw | pugi::format_no_declaration;
+
 struct StringWriter final : pugi::xml_writer {
     std::string text;
     void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
 };
+
+// A changed part handed to the output zip: written out when the zip asks for its size, just
+// before it packs it, and let go (text and document) once packed, so that only one part's
+// text is held at a time.
+struct PartSource {
+    pugi::xml_document* document = nullptr;
+    bool* open = nullptr;
+    std::string text;
+    bool serialized = false;
+    std::size_t at = 0;
+    zip_error_t error;
+
+    void serialize()
+    {
+        if (serialized)
+            return;
+        StringWriter writer;
+        document->save(writer, "", kSaveFlags, pugi::encoding_utf8);
+        text = std::move(writer.text);
+        serialized = true;
+    }
+};
+
+zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto& source = *static_cast<PartSource*>(state);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        source.serialize();
+        source.at = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const std::size_t n = std::min<std::size_t>(length, source.text.size() - source.at);
+        std::memcpy(data, source.text.data() + source.at, n);
+        source.at += n;
+        return static_cast<zip_int64_t>(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+        std::string().swap(source.text);
+        source.document->reset();
+        *source.open = false;
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        source.serialize();
+        auto* stat = static_cast<zip_stat_t*>(data);
+        zip_stat_init(stat);
+        stat->size = source.text.size();
+        stat->mtime = std::time(nullptr);
+        stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&source.error, data, length);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&source.error);
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        zip_error_set(&source.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
 
 } // namespace
 
@@ -120,34 +191,40 @@ bool Package::has(std::string_view name) const
     return zip_name_locate(d->archive, std::string(name).c_str(), 0) >= 0;
 }
 
-std::optional<std::string> Package::read(std::string_view name, std::string& error)
+char* Package::unpack(std::string_view name, std::size_t& size, bool count, std::string& error)
 {
     const std::string key(name);
     const zip_int64_t index = zip_name_locate(d->archive, key.c_str(), 0);
     if (index < 0) {
         error = "missing part " + key;
-        return std::nullopt;
+        return nullptr;
     }
     zip_stat_t stat;
     if (zip_stat_index(d->archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
         error = "damaged part " + key;
-        return std::nullopt;
+        return nullptr;
     }
-    if (stat.size > d->limits.maxPartBytes || d->bytesRead + stat.size > d->limits.maxTotalBytes) {
+    if (stat.size > d->limits.maxPartBytes || (count && d->bytesRead + stat.size > d->limits.maxTotalBytes)) {
         error = "part " + key + " unpacks too large";
-        return std::nullopt;
+        return nullptr;
+    }
+    // Never trust the declared size: read one byte more than it to catch a lying entry.
+    const std::size_t capacity = static_cast<std::size_t>(stat.size) + 1;
+    char* data = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
+    if (!data) {
+        error = "part " + key + " does not fit in memory";
+        return nullptr;
     }
     zip_file_t* file = zip_fopen_index(d->archive, static_cast<zip_uint64_t>(index), 0);
     if (!file) {
+        pugi::get_memory_deallocation_function()(data);
         error = "part " + key + " cannot be unpacked: " + zip_strerror(d->archive);
-        return std::nullopt;
+        return nullptr;
     }
-    // Never trust the declared size: read one byte more than it to catch a lying entry.
-    std::string data(static_cast<std::size_t>(stat.size) + 1, '\0');
     std::size_t have = 0;
     bool failed = false;
-    while (have < data.size()) {
-        const zip_int64_t n = zip_fread(file, data.data() + have, data.size() - have);
+    while (have < capacity) {
+        const zip_int64_t n = zip_fread(file, data + have, capacity - have);
         if (n < 0) {
             failed = true;
             break;
@@ -159,30 +236,82 @@ std::optional<std::string> Package::read(std::string_view name, std::string& err
     const std::string fileError = failed ? zip_file_strerror(file) : std::string();
     zip_fclose(file);
     if (failed || have != stat.size) {
+        pugi::get_memory_deallocation_function()(data);
         error = "part " + key + " is damaged" + (fileError.empty() ? std::string() : ": " + fileError);
-        return std::nullopt;
+        return nullptr;
     }
-    data.resize(have);
-    d->bytesRead += have;
+    if (count)
+        d->bytesRead += have;
+    size = have;
     return data;
+}
+
+std::optional<std::string> Package::read(std::string_view name, std::string& error)
+{
+    std::size_t size = 0;
+    char* data = unpack(name, size, true, error);
+    if (!data)
+        return std::nullopt;
+    std::string bytes(data, size);
+    pugi::get_memory_deallocation_function()(data);
+    return bytes;
 }
 
 pugi::xml_document* Package::xml(std::string_view name, std::string& error)
 {
-    if (auto found = m_parts.find(name); found != m_parts.end())
-        return &found->second;
-    auto bytes = read(name, error);
-    if (!bytes)
-        return nullptr;
-    pugi::xml_document document;
-    const auto result = document.load_buffer(bytes->data(), bytes->size(), kParseOptions, pugi::encoding_auto);
+    auto found = m_parts.find(name);
+    if (found != m_parts.end() && found->second.open)
+        return &found->second.document;
+    if (found == m_parts.end())
+        found = m_parts.try_emplace(std::string(name)).first;
+    Part& part = found->second;
+    pugi::xml_parse_result result;
+    if (part.written) {
+        result = part.document.load_buffer(part.written->data(), part.written->size(), kParseOptions,
+                                           pugi::encoding_utf8);
+        part.written.reset();
+    } else {
+        // A part is counted against the total once, however often it is opened again.
+        const bool counted = d->counted.count(name) != 0;
+        std::size_t size = 0;
+        char* data = unpack(name, size, !counted, error);
+        if (!data) {
+            m_parts.erase(found);
+            return nullptr;
+        }
+        d->counted.emplace(name);
+        // Parsed where it was unpacked: the document's strings point into the buffer it owns.
+        result = part.document.load_buffer_inplace_own(data, size, kParseOptions, pugi::encoding_auto);
+    }
     if (!result) {
         error = "broken XML in " + std::string(name) + ": " + result.description();
+        m_parts.erase(found);
         return nullptr;
     }
-    auto [at, inserted] = m_parts.emplace(std::string(name), pugi::xml_document());
-    at->second.reset(document);
-    return &at->second;
+    part.open = true;
+    return &part.document;
+}
+
+bool Package::isOpen(std::string_view name) const
+{
+    const auto found = m_parts.find(name);
+    return found != m_parts.end() && found->second.open;
+}
+
+void Package::release(std::string_view name)
+{
+    const auto found = m_parts.find(name);
+    if (found == m_parts.end() || !found->second.open)
+        return;
+    if (!m_changed.count(name)) {
+        m_parts.erase(found);
+        return;
+    }
+    StringWriter writer;
+    found->second.document.save(writer, "", kSaveFlags, pugi::encoding_utf8);
+    found->second.written = std::move(writer.text);
+    found->second.document.reset();
+    found->second.open = false;
 }
 
 void Package::markChanged(std::string_view name)
@@ -311,8 +440,7 @@ bool Package::save(const fs::path& target, std::string& error)
     zip_t* out = zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &zipError);
     if (!out)
         return fail("cannot write " + temp.string() + ": " + zipErrorText(zipError));
-    std::vector<std::string> written;  // libzip reads the buffers when it closes
-    written.reserve(m_changed.size());
+    std::vector<std::unique_ptr<PartSource>> sources;  // libzip reads them when it closes
     const zip_int64_t entries = zip_get_num_entries(d->archive, 0);
     for (zip_int64_t i = 0; i < entries; ++i) {
         const char* name = zip_get_name(d->archive, static_cast<zip_uint64_t>(i), 0);
@@ -326,12 +454,19 @@ bool Package::save(const fs::path& target, std::string& error)
             continue;
         }
         zip_source_t* source = nullptr;
-        if (m_changed.count(entry)) {
-            StringWriter writer;
-            m_parts.find(entry)->second.save(writer, "", pugi::format_raw | pugi::format_no_declaration,
-                                             pugi::encoding_utf8);
-            written.push_back(std::move(writer.text));
-            source = zip_source_buffer(out, written.back().data(), written.back().size(), 0);
+        const auto part = m_changed.count(entry) ? m_parts.find(entry) : m_parts.end();
+        if (part != m_parts.end() && part->second.written) {
+            source = zip_source_buffer(out, part->second.written->data(), part->second.written->size(), 0);
+        } else if (part != m_parts.end() && part->second.open) {
+            auto state = std::make_unique<PartSource>();
+            state->document = &part->second.document;
+            state->open = &part->second.open;
+            zip_error_init(&state->error);
+            source = zip_source_function(out, partSourceCallback, state.get());
+            if (source)
+                sources.push_back(std::move(state));
+            else
+                zip_error_fini(&state->error);
         } else {
             source = zip_source_zip(out, d->archive, static_cast<zip_uint64_t>(i), 0, 0, -1);
         }
@@ -355,6 +490,8 @@ bool Package::save(const fs::path& target, std::string& error)
     fs::rename(temp, target, ec);
     if (ec)
         return fail("cannot write " + target.string() + ": " + ec.message());
+    for (const auto& [name, changed] : m_changed)
+        m_parts.erase(name);
     m_changed.clear();
     return true;
 }

@@ -62,6 +62,11 @@ void appendRun(pugi::xml_node paragraph, const std::string& prefix, pugi::xml_no
     run.append_child((prefix + "t").c_str()).text().set(std::string(text).c_str());
 }
 
+pugi::xml_node shapeTreeOf(const pugi::xml_document& slide)
+{
+    return childNamed(childNamed(childNamed(slide, "sld"), "cSld"), "spTree");
+}
+
 } // namespace
 
 std::unique_ptr<SlideDeck> SlideDeck::load(Package& package, std::string& error)
@@ -91,34 +96,49 @@ std::unique_ptr<SlideDeck> SlideDeck::load(Package& package, std::string& error)
             error = "a slide of " + *partName + " has no part";
             return nullptr;
         }
+        // Every slide is checked now, so that a broken one fails the load; it is let go
+        // again until the walk comes to it.
+        const bool wasOpen = package.isOpen(target->second);  // e.g. the presentation itself
         auto* slide = package.xml(target->second, error);
         if (!slide)
             return nullptr;
-        auto tree = childNamed(childNamed(childNamed(*slide, "sld"), "cSld"), "spTree");
-        if (!tree) {
+        const bool hasShapes = shapeTreeOf(*slide);
+        if (!wasOpen)
+            package.release(target->second);
+        if (!hasShapes) {
             error = "no shapes in " + target->second;
             return nullptr;
         }
-        deck->m_slides.push_back({target->second, tree});
+        deck->m_slides.push_back(target->second);
     }
     return deck;
 }
 
-std::vector<pugi::xml_node> SlideDeck::textBodies(std::size_t slide) const
+pugi::xml_node SlideDeck::shapeTree(std::size_t slide)
+{
+    if (slide >= m_slides.size())
+        return {};
+    if (m_open != slide && m_open < m_slides.size())
+        m_package.release(m_slides[m_open]);
+    m_open = slide;
+    std::string error;
+    auto* document = m_package.xml(m_slides[slide], error);
+    return document ? shapeTreeOf(*document) : pugi::xml_node();
+}
+
+std::vector<pugi::xml_node> SlideDeck::textBodies(std::size_t slide)
 {
     std::vector<pugi::xml_node> bodies;
     std::size_t shapes = 0;
-    if (slide < m_slides.size())
-        walkShapes(m_slides[slide].shapeTree, bodies, shapes, 0);
+    walkShapes(shapeTree(slide), bodies, shapes, 0);
     return bodies;
 }
 
-std::size_t SlideDeck::shapeCount(std::size_t slide) const
+std::size_t SlideDeck::shapeCount(std::size_t slide)
 {
     std::vector<pugi::xml_node> bodies;
     std::size_t shapes = 0;
-    if (slide < m_slides.size())
-        walkShapes(m_slides[slide].shapeTree, bodies, shapes, 0);
+    walkShapes(shapeTree(slide), bodies, shapes, 0);
     return shapes;
 }
 
@@ -188,7 +208,7 @@ void SlideDeck::setText(std::size_t slide, pugi::xml_node body, std::string_view
     }
     for (auto paragraph : old)
         body.remove_child(paragraph);
-    m_package.markChanged(m_slides[slide].partName);
+    m_package.markChanged(m_slides[slide]);
 }
 
 } // namespace yv::docmorph

@@ -42,6 +42,11 @@ public:
     // Marks a part read by xml() as changed: save() writes it anew.
     void markChanged(std::string_view name);
     bool changed() const { return !m_changed.empty(); }
+    // Lets go of a part's document: a changed part is kept as its written text until save(),
+    // an unchanged one is dropped. xml() opens it again; nodes taken from it are void.
+    void release(std::string_view name);
+    // Whether a part's document is held in memory.
+    bool isOpen(std::string_view name) const;
 
     // The target of the package relationship of `typeSuffix` (e.g. "/officeDocument"), and
     // the targets of a part's relationships by id, as part names.
@@ -51,14 +56,22 @@ public:
                                                   std::string& error);
 
     // Writes the package with its changed parts to `target`: through a new file beside it,
-    // renamed over it only once complete.
+    // renamed over it only once complete. Each changed part's document is let go once it is
+    // written, so the package is spent afterwards.
     bool save(const std::filesystem::path& target, std::string& error);
 
 private:
     Package() = default;
+    struct Part {
+        pugi::xml_document document;
+        bool open = false;
+        std::optional<std::string> written;  // a changed part let go before saving
+    };
+    // A part's bytes in a buffer of pugixml's allocator (it parses them in place and owns them).
+    char* unpack(std::string_view name, std::size_t& size, bool count, std::string& error);
     struct Impl;
     std::unique_ptr<Impl> d;
-    std::map<std::string, pugi::xml_document, std::less<>> m_parts;
+    std::map<std::string, Part, std::less<>> m_parts;
     std::map<std::string, bool, std::less<>> m_changed;
 };
 

@@ -1,5 +1,7 @@
 // A presentation over its slide parts: slides in order, their shapes (auto shapes,
 // placeholders, text boxes and groups, walked depth first) and the shapes' text frames.
+// One slide is held in memory at a time: nodes of a slide stay valid until another one is
+// asked for.
 #pragma once
 
 #include "docmorph/package.h"
@@ -19,9 +21,9 @@ public:
 
     std::size_t slideCount() const { return m_slides.size(); }
     // The text bodies of the slide's text shapes that hold text, in walk order.
-    std::vector<pugi::xml_node> textBodies(std::size_t slide) const;
+    std::vector<pugi::xml_node> textBodies(std::size_t slide);
     // Shapes of every kind on the slide, groups counted with their members.
-    std::size_t shapeCount(std::size_t slide) const;
+    std::size_t shapeCount(std::size_t slide);
 
     // A text body's text: paragraphs ended by '\r' (none after the last), line breaks '\v'.
     static std::string text(pugi::xml_node body);
@@ -31,12 +33,11 @@ public:
 
 private:
     explicit SlideDeck(Package& package) : m_package(package) {}
-    struct Slide {
-        std::string partName;
-        pugi::xml_node shapeTree;
-    };
+    // The slide's shape tree, its part opened (and the slide held before let go).
+    pugi::xml_node shapeTree(std::size_t slide);
     Package& m_package;
-    std::vector<Slide> m_slides;
+    std::vector<std::string> m_slides;  // part names
+    std::size_t m_open = static_cast<std::size_t>(-1);
 };
 
 } // namespace yv::docmorph
