@@ -1,5 +1,6 @@
 // Turning index hits into the result text, the document rows and the counts.
 #include <examplestore/search.h>
+#include <examplestore/searchsession.h>
 
 #include <exampleindex/sampletext.h>
 
@@ -29,43 +30,12 @@ std::string_view fileNameOf(std::string_view path)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-// Where each document file lies now: documents move between folders after being indexed.
-class DocumentLocator final {
-public:
-    explicit DocumentLocator(const fs::path& dataDir)
-    {
-        std::vector<fs::path> dirs;
-        std::error_code ec;
-        for (fs::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            if (!name.starts_with(".") && name.starts_with("fd") && it->is_directory(ec))
-                dirs.push_back(it->path());
-        }
-        std::sort(dirs.begin(), dirs.end());
-        for (const auto& dir : dirs) {
-            const int folder = DocumentRef{0, dir.filename().string().substr(2)}.number();
-            for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-                const std::string name = it->path().filename().string();
-                if (name.size() > 4 && ix::foldCase(name.substr(name.size() - 4)) == ".sam")
-                    m_files.emplace(ix::foldCase(name), DocumentRef{folder, name});
-            }
-        }
-    }
-
-    const DocumentRef* find(std::string_view fileName) const
-    {
-        const auto it = m_files.find(ix::foldCase(fileName));
-        return it == m_files.end() ? nullptr : &it->second;
-    }
-
-private:
-    std::map<std::string, DocumentRef> m_files;
-};
-
 class HitPresenter final {
 public:
-    HitPresenter(const SampleStore& store, std::string_view key, bool markKey, SearchResult& result)
-        : m_store(store)
+    HitPresenter(SearchSession& session, const FolderNames& folders, std::string_view key, bool markKey,
+                 SearchResult& result)
+        : m_session(session)
+        , m_folders(folders)
         , m_key(key)
         , m_markKey(markKey)
         , m_result(result)
@@ -109,9 +79,9 @@ public:
         m_result.text += piece;
 
         if (m_listed.insert({index, id}).second) {
-            const NodeId folder = m_store.tree().findByNumber(m_document.folder);
+            const auto folder = m_folders.find(m_document.folder);
             m_result.rows.push_back({codec::cp932ToUtf8(lines.front()),
-                                     folder == kNoNode ? std::string() : m_store.tree().node(folder).name,
+                                     folder == m_folders.end() ? std::string() : folder->second,
                                      documentRef(m_document.folder, m_document.number())});
             ++m_result.documentCount;
         }
@@ -123,10 +93,8 @@ private:
     {
         if (m_loaded == std::make_pair(index, id))
             return true;
-        if (!m_locator)
-            m_locator.emplace(m_store.dataDir());
-        const DocumentRef* document = m_locator->find(fileNameOf(handle.documentPath(id)));
-        std::FILE* file = document ? std::fopen(m_store.documentPath(*document).c_str(), "rb") : nullptr;
+        const std::optional<DocumentRef> document = m_session.locate(fileNameOf(handle.documentPath(id)));
+        std::FILE* file = document ? std::fopen(m_session.documentPath(*document).c_str(), "rb") : nullptr;
         if (!file) {
             m_result.status = SearchStatus::DocumentMissing;
             return false;
@@ -141,11 +109,11 @@ private:
         return true;
     }
 
-    const SampleStore& m_store;
+    SearchSession& m_session;
+    const FolderNames& m_folders;
     std::string_view m_key;
     bool m_markKey;
     SearchResult& m_result;
-    std::optional<DocumentLocator> m_locator;
     std::optional<std::tuple<int, int, std::size_t>> m_previous;
     std::pair<int, int> m_loaded{-1, -1};
     DocumentRef m_document;
@@ -156,31 +124,41 @@ private:
 
 } // namespace
 
-SearchResult searchExamples(const SampleStore& store, std::string_view key, bool markKey,
-                            const ix::ProgressFn& progress)
+SearchResult searchExamples(SearchSession& session, const FolderNames& folders, std::string_view key, bool markKey,
+                            const ix::ProgressFn& progress, const std::atomic<bool>* stop)
 {
     SearchResult result;
-    ix::OpenResult indexes[2] = {store.openIndex(IndexKind::Shipped, ix::Access::Read),
-                                 store.openIndex(IndexKind::User, ix::Access::Read)};
-    if (!indexes[0].handle)
+    ix::IndexHandle* indexes[2] = {session.index(IndexKind::Shipped), session.index(IndexKind::User)};
+    if (!indexes[0])
         return result;
     result.status = SearchStatus::Complete;
-    HitPresenter presenter(store, key, markKey, result);
+    HitPresenter presenter(session, folders, key, markKey, result);
     if (progress)
         progress(0);
     unsigned hits = 0;
     bool going = true;
     for (int i = 0; i < 2 && going; ++i) {
-        if (!indexes[i].handle)
+        if (!indexes[i])
             continue;
-        ix::IndexHandle& handle = *indexes[i].handle;
+        ix::IndexHandle& handle = *indexes[i];
         for (auto hit = ix::FirstHit(handle, key); hit && going; hit = ix::NextHit(handle)) {
+            if (stop && stop->load(std::memory_order_relaxed)) {
+                result.status = SearchStatus::Stopped;
+                return result;
+            }
             if (progress)
                 progress(static_cast<int>(++hits % 100));
             going = presenter.present(i, handle, *hit);
         }
     }
     return result;
+}
+
+SearchResult searchExamples(const SampleStore& store, std::string_view key, bool markKey,
+                            const ix::ProgressFn& progress)
+{
+    SearchSession session(store.dataDir());
+    return searchExamples(session, folderNamesOf(store.tree()), key, markKey, progress);
 }
 
 std::string addMarks(std::string_view text, std::string_view key)

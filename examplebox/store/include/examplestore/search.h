@@ -18,6 +18,7 @@ enum class SearchStatus {
     NoIndex,          // Search.idx is missing or unreadable: nothing was searched
     TooManyHits,      // the result text would have passed kMaxResultTextBytes
     DocumentMissing,  // a hit's document file is gone
+    Stopped,          // the user stopped it
 };
 
 struct ResultRow {
