@@ -1,6 +1,8 @@
 // The zip container through libzip, the XML parts through pugixml.
 #include "docmorph/package.h"
 
+#include "docmorph/partprinter.h"
+
 #include <zip.h>
 
 #include <algorithm>
@@ -46,33 +48,21 @@ std::string zipErrorText(int code)
 // Whitespace in text runs is content: keep every whitespace-only text node.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_declaration;
 
-constexpr unsigned kSaveFlags = pugi::format_raw | pugi::format_no_declaration;
-
 struct StringWriter final : pugi::xml_writer {
     std::string text;
     void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
 };
 
-// A changed part handed to the output zip: written out when the zip asks for its size, just
-// before it packs it, and let go (text and document) once packed, so that only one part's
-// text is held at a time.
+// A changed part handed to the output zip: its text is made piece by piece as the zip packs
+// it, and the document let go once packed.
 struct PartSource {
     pugi::xml_document* document = nullptr;
     bool* open = nullptr;
-    std::string text;
-    bool serialized = false;
+    std::optional<std::uint64_t> size;
+    std::optional<PartPrinter> printer;
+    std::string piece;
     std::size_t at = 0;
     zip_error_t error;
-
-    void serialize()
-    {
-        if (serialized)
-            return;
-        StringWriter writer;
-        document->save(writer, "", kSaveFlags, pugi::encoding_utf8);
-        text = std::move(writer.text);
-        serialized = true;
-    }
 };
 
 zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
@@ -80,25 +70,41 @@ zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip
     auto& source = *static_cast<PartSource*>(state);
     switch (command) {
     case ZIP_SOURCE_OPEN:
-        source.serialize();
+        source.printer.emplace(*source.document);
+        source.piece.clear();
         source.at = 0;
         return 0;
     case ZIP_SOURCE_READ: {
-        const std::size_t n = std::min<std::size_t>(length, source.text.size() - source.at);
-        std::memcpy(data, source.text.data() + source.at, n);
-        source.at += n;
-        return static_cast<zip_int64_t>(n);
+        auto* out = static_cast<char*>(data);
+        zip_uint64_t done = 0;
+        while (done < length) {
+            if (source.at == source.piece.size()) {
+                source.piece.clear();
+                source.at = 0;
+                if (!source.printer || !source.printer->next(source.piece))
+                    break;
+                continue;
+            }
+            const std::size_t n = std::min<std::size_t>(length - done, source.piece.size() - source.at);
+            std::memcpy(out + done, source.piece.data() + source.at, n);
+            source.at += n;
+            done += n;
+        }
+        return static_cast<zip_int64_t>(done);
     }
     case ZIP_SOURCE_CLOSE:
-        std::string().swap(source.text);
+        source.printer.reset();
+        std::string().swap(source.piece);
         source.document->reset();
         *source.open = false;
         return 0;
     case ZIP_SOURCE_STAT: {
-        source.serialize();
+        // The size is known up front (a part of unknown size would be packed as a large one).
+        if (!source.size)
+            source.size = PartPrinter::size(*source.document);
         auto* stat = static_cast<zip_stat_t*>(data);
         zip_stat_init(stat);
-        stat->size = source.text.size();
+        stat->size = *source.size;
         stat->mtime = std::time(nullptr);
         stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
         return sizeof(zip_stat_t);
@@ -308,7 +314,7 @@ void Package::release(std::string_view name)
         return;
     }
     StringWriter writer;
-    found->second.document.save(writer, "", kSaveFlags, pugi::encoding_utf8);
+    found->second.document.save(writer, "", kPartSaveFlags, pugi::encoding_utf8);
     found->second.written = std::move(writer.text);
     found->second.document.reset();
     found->second.open = false;
