@@ -101,6 +101,7 @@ int search(es::SampleStore& store, const Options& options)
         std::cerr << "sample: a document named in the index is missing; run sample --reindex\n";
         return 2;
     case es::SearchStatus::TooManyHits:
+    case es::SearchStatus::Stopped:
         return 2;
     case es::SearchStatus::Complete:
         break;

@@ -127,7 +127,7 @@ TEST_F(SampleCommandLine, BeforeTheFirstRunASearchReadsTheMachinesExamples)
 
 TEST_F(SampleCommandLine, WrongUseFailsWithoutTouchingAnything)
 {
-    EXPECT_EQ(runSample("").status, 1);
+    EXPECT_EQ(runSample("--frobnicate").status, 1) << "without arguments it is a window; a wrong one is no use";
     EXPECT_EQ(runSample("--help").status, 0) << "asked for, the usage is no error";
     EXPECT_EQ(runSample("--search x --reindex " + data()).status, 1);
     EXPECT_EQ(runSample("--add x " + data()).status, 1);
