@@ -373,8 +373,13 @@ Outcome convertSheets(Host& host, const fs::path& output, int direction)
             walkSheets(host, *book, nullptr, &reader);
         }
         if (package->changed()) {
-            if (saveTo(host, *package, output))
+            std::string error;
+            if (!book->commit(error)) {
+                host.trace("docmorph: " + output.string() + ": " + error + "\n");
+                host.message(saveFailedMessage(output));
+            } else if (saveTo(host, *package, output)) {
                 outcome.saved = true;
+            }
         }
     }
     temp->removeAll();

@@ -48,15 +48,11 @@ std::string zipErrorText(int code)
 // Whitespace in text runs is content: keep every whitespace-only text node.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_declaration;
 
-struct StringWriter final : pugi::xml_writer {
-    std::string text;
-    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
-};
-
 // A changed part handed to the output zip: its text is made piece by piece as the zip packs
 // it, and the document let go once packed.
 struct PartSource {
     pugi::xml_document* document = nullptr;
+    const RootItems* items = nullptr;
     bool* open = nullptr;
     std::optional<std::uint64_t> size;
     std::optional<PartPrinter> printer;
@@ -70,7 +66,7 @@ zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip
     auto& source = *static_cast<PartSource*>(state);
     switch (command) {
     case ZIP_SOURCE_OPEN:
-        source.printer.emplace(*source.document);
+        source.printer.emplace(*source.document, source.items);
         source.piece.clear();
         source.at = 0;
         return 0;
@@ -101,7 +97,7 @@ zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip
     case ZIP_SOURCE_STAT: {
         // The size is known up front (a part of unknown size would be packed as a large one).
         if (!source.size)
-            source.size = PartPrinter::size(*source.document);
+            source.size = PartPrinter::size(*source.document, source.items);
         auto* stat = static_cast<zip_stat_t*>(data);
         zip_stat_init(stat);
         stat->size = *source.size;
@@ -304,6 +300,12 @@ bool Package::isOpen(std::string_view name) const
     return found != m_parts.end() && found->second.open;
 }
 
+void Package::appendAtSave(std::string_view name, RootItems items)
+{
+    if (auto found = m_parts.find(name); found != m_parts.end() && found->second.open)
+        found->second.items = std::move(items);
+}
+
 void Package::release(std::string_view name)
 {
     const auto found = m_parts.find(name);
@@ -313,11 +315,16 @@ void Package::release(std::string_view name)
         m_parts.erase(found);
         return;
     }
-    StringWriter writer;
-    found->second.document.save(writer, "", kPartSaveFlags, pugi::encoding_utf8);
-    found->second.written = std::move(writer.text);
-    found->second.document.reset();
-    found->second.open = false;
+    Part& part = found->second;
+    std::string text;
+    text.reserve(static_cast<std::size_t>(PartPrinter::size(part.document, &part.items)));
+    PartPrinter printer(part.document, &part.items);
+    while (printer.next(text)) {
+    }
+    part.written = std::move(text);
+    part.items = nullptr;
+    part.document.reset();
+    part.open = false;
 }
 
 void Package::markChanged(std::string_view name)
@@ -466,6 +473,7 @@ bool Package::save(const fs::path& target, std::string& error)
         } else if (part != m_parts.end() && part->second.open) {
             auto state = std::make_unique<PartSource>();
             state->document = &part->second.document;
+            state->items = &part->second.items;
             state->open = &part->second.open;
             zip_error_init(&state->error);
             source = zip_source_function(out, partSourceCallback, state.get());

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <utility>
 
 namespace yv::docmorph {
 
@@ -96,16 +97,28 @@ std::unique_ptr<Workbook> Workbook::load(Package& package, std::string& error)
     std::unique_ptr<Workbook> book(new Workbook(package));
     std::string ignored;
     if (auto strings = package.relationshipOfType(*partName, "/sharedStrings", ignored)) {
+        const bool wasOpen = package.isOpen(*strings);  // e.g. the workbook part itself
         auto* table = package.xml(*strings, error);
         if (!table)
             return nullptr;
         book->m_sharedStringsPart = *strings;
-        book->m_sharedStringTable = childNamed(*table, "sst");
-        for (auto item : book->m_sharedStringTable.children())
-            if (localName(item) == "si")
-                book->m_sharedStrings.push_back(item);
+        const auto root = childNamed(*table, "sst");
+        book->m_hasSharedTable = static_cast<bool>(root);
+        book->m_sharedPrefix = prefixOf(root);
+        for (auto item : root.children()) {
+            if (localName(item) == "si") {
+                book->m_shared->text += stringItemText(item);
+                book->m_shared->ends.push_back(book->m_shared->text.size());
+            }
+        }
+        book->m_firstNew = book->m_committed = book->m_shared->ends.size();
+        if (!wasOpen)
+            package.release(*strings);
     }
     const auto targets = package.relationshipsOf(*partName, error);
+    // Every sheet is checked now, so that a broken one fails the load; each is let go again
+    // but the last, which a workbook of one sheet would otherwise read twice.
+    std::string held;
     for (auto sheet : childNamed(workbook, "sheets").children()) {
         if (localName(sheet) != "sheet")
             continue;
@@ -118,31 +131,54 @@ std::unique_ptr<Workbook> Workbook::load(Package& package, std::string& error)
             error = "a sheet of " + *partName + " has no part";
             return nullptr;
         }
+        if (!held.empty())
+            package.release(std::exchange(held, std::string()));
+        const bool wasOpen = package.isOpen(target->second);
         auto* part = package.xml(target->second, error);
         if (!part)
             return nullptr;
         // Chart sheets and dialog sheets are no worksheets.
-        if (auto worksheet = childNamed(*part, "worksheet"))
-            book->m_sheets.push_back({target->second, worksheet});
+        if (childNamed(*part, "worksheet"))
+            book->m_sheets.push_back(target->second);
+        if (!wasOpen)
+            held = target->second;
+    }
+    if (!held.empty()) {
+        if (!book->m_sheets.empty() && book->m_sheets.back() == held)
+            book->m_open = book->m_sheets.size() - 1;
+        else
+            package.release(held);
     }
     return book;
 }
 
-bool Workbook::contentProtected(std::size_t sheet) const
+pugi::xml_node Workbook::worksheet(std::size_t sheet)
+{
+    if (sheet >= m_sheets.size())
+        return {};
+    if (m_open != sheet && m_open < m_sheets.size())
+        m_package.release(m_sheets[m_open]);
+    m_open = sheet;
+    std::string error;
+    auto* document = m_package.xml(m_sheets[sheet], error);
+    return document ? childNamed(*document, "worksheet") : pugi::xml_node();
+}
+
+bool Workbook::contentProtected(std::size_t sheet)
 {
     if (sheet >= m_sheets.size())
         return false;
-    auto protection = childNamed(m_sheets[sheet].worksheet, "sheetProtection");
+    auto protection = childNamed(worksheet(sheet), "sheetProtection");
     return protection && isTrue(protection.attribute("sheet").value());
 }
 
-std::vector<Workbook::Cell> Workbook::cells(std::size_t sheet) const
+std::vector<Workbook::Cell> Workbook::cells(std::size_t sheet)
 {
     std::vector<Cell> out;
     if (sheet >= m_sheets.size())
         return out;
     std::uint32_t row = 0;
-    for (auto rowNode : childNamed(m_sheets[sheet].worksheet, "sheetData").children()) {
+    for (auto rowNode : childNamed(worksheet(sheet), "sheetData").children()) {
         if (localName(rowNode) != "row")
             continue;
         std::uint32_t number = rowNode.attribute("r").as_uint(row + 1);
@@ -172,7 +208,7 @@ std::vector<Workbook::Cell> Workbook::cells(std::size_t sheet) const
     return out;
 }
 
-std::optional<Workbook::Range> Workbook::usedRange(std::size_t sheet) const
+std::optional<Workbook::Range> Workbook::usedRange(std::size_t sheet)
 {
     const auto all = cells(sheet);
     if (all.empty())
@@ -218,9 +254,19 @@ std::optional<std::string> Workbook::stringValue(const Cell& cell) const
     const std::string_view digits = value.text().get();
     std::size_t index = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-    if (ec != std::errc() || end != digits.data() + digits.size() || index >= m_sharedStrings.size())
+    if (ec != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
-    return stringItemText(m_sharedStrings[index]);
+    const auto text = sharedString(index);
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+std::optional<std::string_view> Workbook::sharedString(std::size_t index) const
+{
+    const auto& ends = m_shared->ends;
+    if (index >= ends.size())
+        return std::nullopt;
+    const std::size_t begin = index == 0 ? 0 : ends[index - 1];
+    return std::string_view(m_shared->text).substr(begin, ends[index] - begin);
 }
 
 void Workbook::setString(std::size_t sheet, const Cell& cell, std::string_view utf8)
@@ -229,14 +275,10 @@ void Workbook::setString(std::size_t sheet, const Cell& cell, std::string_view u
         return;
     const std::string prefix = prefixOf(cell.node);
     const std::string_view type = cell.node.attribute("t").value();
-    if (type == "s" && m_sharedStringTable) {
-        auto item = m_sharedStringTable.append_child((prefixOf(m_sharedStringTable) + "si").c_str());
-        setStringItem(item, prefixOf(m_sharedStringTable), utf8);
-        m_sharedStrings.push_back(item);
-        if (auto unique = m_sharedStringTable.attribute("uniqueCount"))
-            unique.set_value(static_cast<unsigned long long>(m_sharedStrings.size()));
-        childNamed(cell.node, "v").text().set(static_cast<unsigned long long>(m_sharedStrings.size() - 1));
-        m_package.markChanged(m_sharedStringsPart);
+    if (type == "s" && m_hasSharedTable) {
+        m_shared->text += utf8;
+        m_shared->ends.push_back(m_shared->text.size());
+        childNamed(cell.node, "v").text().set(static_cast<unsigned long long>(m_shared->ends.size() - 1));
     } else {
         pugi::xml_node node = cell.node;
         for (auto child = node.first_child(); child;) {
@@ -252,7 +294,55 @@ void Workbook::setString(std::size_t sheet, const Cell& cell, std::string_view u
         type.set_value("inlineStr");
         setStringItem(node.append_child((prefix + "is").c_str()), prefix, utf8);
     }
-    m_package.markChanged(m_sheets[sheet].partName);
+    m_package.markChanged(m_sheets[sheet]);
+}
+
+bool Workbook::commit(std::string& error)
+{
+    const std::size_t count = m_shared->ends.size();
+    if (count == m_committed)
+        return true;
+    // The sheet is let go first, so that its document and the table's are not held at once.
+    if (m_open < m_sheets.size())
+        m_package.release(m_sheets[m_open]);
+    m_open = static_cast<std::size_t>(-1);
+    auto* table = m_package.xml(m_sharedStringsPart, error);
+    if (!table)
+        return false;
+    auto root = childNamed(*table, "sst");
+    if (!root) {
+        error = "no shared string table in " + m_sharedStringsPart;
+        return false;
+    }
+    if (auto unique = root.attribute("uniqueCount"))
+        unique.set_value(static_cast<unsigned long long>(count));
+    const std::string prefix = m_sharedPrefix;
+    auto strings = m_shared;
+    const std::size_t first = m_firstNew;
+    auto item = [strings, prefix, first](std::size_t index, std::string& out) {
+        const auto& ends = strings->ends;
+        if (first + index >= ends.size())
+            return false;
+        const std::size_t begin = first + index == 0 ? 0 : ends[first + index - 1];
+        pugi::xml_document scratch;
+        auto node = scratch.append_child((prefix + "si").c_str());
+        setStringItem(node, prefix, std::string_view(strings->text).substr(begin, ends[first + index] - begin));
+        printNode(node, out);
+        return true;
+    };
+    if (root == table->document_element()) {
+        // Written as the table is saved: ten thousand new strings need no document nodes.
+        m_package.appendAtSave(m_sharedStringsPart, std::move(item));
+    } else {
+        for (std::size_t index = m_committed; index < count; ++index) {
+            const std::size_t begin = index == 0 ? 0 : m_shared->ends[index - 1];
+            setStringItem(root.append_child((prefix + "si").c_str()), prefix,
+                          std::string_view(m_shared->text).substr(begin, m_shared->ends[index] - begin));
+        }
+    }
+    m_package.markChanged(m_sharedStringsPart);
+    m_committed = count;
+    return true;
 }
 
 } // namespace yv::docmorph

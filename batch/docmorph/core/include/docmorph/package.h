@@ -2,6 +2,8 @@
 // files, written to a new file beside the target and renamed over it.
 #pragma once
 
+#include "docmorph/partprinter.h"
+
 #include <pugixml.hpp>
 
 #include <cstdint>
@@ -47,6 +49,9 @@ public:
     void release(std::string_view name);
     // Whether a part's document is held in memory.
     bool isOpen(std::string_view name) const;
+    // Items save() writes at the end of an open, changed part's root element, made as they are
+    // written: a long run of new items needs no document nodes.
+    void appendAtSave(std::string_view name, RootItems items);
 
     // The target of the package relationship of `typeSuffix` (e.g. "/officeDocument"), and
     // the targets of a part's relationships by id, as part names.
@@ -66,6 +71,7 @@ private:
         pugi::xml_document document;
         bool open = false;
         std::optional<std::string> written;  // a changed part let go before saving
+        RootItems items;
     };
     // A part's bytes in a buffer of pugixml's allocator (it parses them in place and owns them).
     char* unpack(std::string_view name, std::size_t& size, bool count, std::string& error);
