@@ -49,6 +49,14 @@ std::vector<std::string> registration()
     return out;
 }
 
+// The line carries its own line end, which the trace window may print as an empty line.
+std::vector<std::string> nonEmptyLines(const std::string& path)
+{
+    std::vector<std::string> lines = yv::testing::readLines(path);
+    std::erase(lines, std::string());
+    return lines;
+}
+
 class ClassRegistration : public ::testing::Test {
 protected:
     yv::testing::TestHome home;
@@ -150,8 +158,7 @@ TEST(Connection, ItsTraceLineReachesTheTraceWindow)
     EXPECT_TRUE(connected.waitForExit(20000));
     EXPECT_TRUE(bus::postMessage(messages::kTraceClass, messages::kWmClose, 0, 0));
     EXPECT_TRUE(tracer.waitForExit(5000));
-    // The line carries its own line end, which the trace window prints as it comes.
-    EXPECT_EQ(yv::testing::readLines(out), (std::vector<std::string>{"OnConnection", ""}));
+    EXPECT_EQ(nonEmptyLines(out), (std::vector<std::string>{"OnConnection"}));
 }
 
 } // namespace

@@ -214,8 +214,11 @@ TEST_F(AddInInOffice, RegistrationInstallsTheButtonThatTranslatesTheSelection)
     EXPECT_TRUE(driver.waitForFinished(60000));
     EXPECT_TRUE(yv::bus::postMessage(yv::messages::kTraceClass, yv::messages::kWmClose, 0, 0));
     EXPECT_TRUE(tracer.waitForExit(5000));
-    EXPECT_EQ(yv::testing::readLines(traced), (std::vector<std::string>{"OnConnection", ""}))
-        << "once for the office process, however many windows its button serves";
+    // Once for the office process, however many windows its button serves (the line's own line
+    // end may show as an empty line).
+    std::vector<std::string> traceLines = yv::testing::readLines(traced);
+    std::erase(traceLines, std::string());
+    EXPECT_EQ(traceLines, (std::vector<std::string>{"OnConnection"}));
 
     // Removing the registrations takes the extension away with the last of its programs.
     office.giveBack();
