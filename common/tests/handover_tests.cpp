@@ -260,12 +260,14 @@ TEST_F(Messaging, TraceLinesReachTheTraceWindow)
     ASSERT_TRUE(bus::findWindow(messages::kTraceClass));
     for (int i = 0; i < 150; ++i)
         TraceLine("line %d of %s", i, "日本語");
+    TraceLine("OnConnection\n");  // a text with its own line end shows as one line
     EXPECT_TRUE(bus::postMessage(messages::kTraceClass, messages::kWmClose, 0, 0));
     EXPECT_TRUE(tracer.waitForExit(5000));
     const auto lines = readLines(out);
-    ASSERT_EQ(lines.size(), 150u);
+    ASSERT_EQ(lines.size(), 151u);
     EXPECT_EQ(lines.front(), "line 0 of 日本語");
-    EXPECT_EQ(lines.back(), "line 149 of 日本語");
+    EXPECT_EQ(lines[149], "line 149 of 日本語");
+    EXPECT_EQ(lines.back(), "OnConnection");
 }
 
 TEST_F(Messaging, OtherUsersCannotReachTheSessionBus)

@@ -31,7 +31,10 @@ int main(int argc, char** argv)
                 return 0;
             const std::size_t limit = std::min<std::size_t>(length, block->size());
             const auto* data = reinterpret_cast<const char*>(block->data());
-            const std::string_view line(data, strnlen(data, limit));
+            std::string_view line(data, strnlen(data, limit));
+            // Many trace texts end in their own line end: one is enough on the terminal.
+            if (line.ends_with('\n'))
+                line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
             // Lines carry UTF-8 names or CP932 document text: show both readably.
             const auto encoding = yv::codec::detectEncoding(line);
             const bool utf8 = encoding == yv::codec::TextEncoding::Ascii || encoding == yv::codec::TextEncoding::Utf8;
