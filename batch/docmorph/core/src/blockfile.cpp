@@ -7,6 +7,7 @@
 #include <array>
 #include <cctype>
 #include <fstream>
+#include <sstream>
 
 namespace yv::docmorph {
 
@@ -102,23 +103,24 @@ bool BlockWriter::save(const std::filesystem::path& path) const
     return static_cast<bool>(out);
 }
 
+BlockReader::BlockReader(std::string bytes, Layout layout)
+    : m_in(std::make_unique<std::istringstream>(std::move(bytes))), m_layout(layout)
+{
+}
+
 std::optional<BlockReader> BlockReader::load(const std::filesystem::path& path, Layout layout)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*in)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return BlockReader(std::move(bytes), layout);
+    return BlockReader(std::move(in), layout);
 }
 
 std::optional<std::string_view> BlockReader::readLine()
 {
-    if (m_at >= m_bytes.size())
+    if (!std::getline(*m_in, m_line))
         return std::nullopt;
-    const std::string_view all(m_bytes);
-    auto end = all.find('\n', m_at);
-    std::string_view line = all.substr(m_at, end == std::string_view::npos ? std::string_view::npos : end - m_at);
-    m_at = end == std::string_view::npos ? m_bytes.size() : end + 1;
+    std::string_view line(m_line);
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     return line;

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <istream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,17 +38,20 @@ private:
     std::size_t m_count = 0;
 };
 
+// Reads a file line by line as the blocks are asked for: a translation is not held whole.
 class BlockReader final {
 public:
-    BlockReader(std::string bytes, Layout layout) : m_bytes(std::move(bytes)), m_layout(layout) {}
+    BlockReader(std::string bytes, Layout layout);
     static std::optional<BlockReader> load(const std::filesystem::path& path, Layout layout);
     // The next block's text as UTF-8 (possibly empty), or nothing at the end of the file.
     std::optional<std::string> next();
 
 private:
+    BlockReader(std::unique_ptr<std::istream> in, Layout layout) : m_in(std::move(in)), m_layout(layout) {}
+    // The next line without its end; valid until the next call.
     std::optional<std::string_view> readLine();
-    std::string m_bytes;
-    std::size_t m_at = 0;
+    std::unique_ptr<std::istream> m_in;
+    std::string m_line;
     Layout m_layout;
 };
 
