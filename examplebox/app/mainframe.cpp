@@ -177,15 +177,19 @@ void CMainFrame::buildViews()
     m_list = new CMyListView;
     m_results = new CSearchListView;
     m_text = new CMyEditView;
-    m_tree->addActions({command(Command::NewFolder), command(Command::RenameFolder), command(Command::DeleteFolder)});
-    // The context menus carry the document texts of the list.
-    auto* openEntry = new QAction(q("ｻﾝﾌﾟﾙ文書ﾌｧｲﾙを開く"), m_list);
-    auto* deleteEntries = new QAction(q("ｻﾝﾌﾟﾙ文書ﾌｧｲﾙの削除"), m_list);
-    connect(openEntry, &QAction::triggered, this, &CMainFrame::openSelected);
-    connect(deleteEntries, &QAction::triggered, this, &CMainFrame::deleteDocuments);
-    m_list->addActions({openEntry, deleteEntries});
-    for (QAction* a : m_tree->actions())
-        a->setText(a->text().section(QLatin1Char('('), 0, 0));
+    // The context menus have texts of their own.
+    const std::pair<QWidget*, std::pair<const char*, int>> contextEntries[] = {
+        {m_tree, {"ﾌｫﾙﾀﾞの作成", Command::NewFolder}},
+        {m_tree, {"ﾌｫﾙﾀﾞ名の変更", Command::RenameFolder}},
+        {m_tree, {"ﾌｫﾙﾀﾞの削除", Command::DeleteFolder}},
+        {m_list, {"ｻﾝﾌﾟﾙ文書ﾌｧｲﾙを開く", Command::OpenDocument}},
+        {m_list, {"ｻﾝﾌﾟﾙ文書ﾌｧｲﾙの削除", Command::DeleteDocuments}},
+    };
+    for (const auto& [view, entry] : contextEntries) {
+        auto* action = new QAction(q(entry.first), view);
+        connect(action, &QAction::triggered, command(entry.second), &QAction::trigger);
+        view->addAction(action);
+    }
 
     m_rightSplitter = new QSplitter(Qt::Vertical);
     m_resultSplitter = new QSplitter(Qt::Horizontal);

@@ -5,8 +5,10 @@
 #include "searchviews.h"
 
 #include <Etc.h>
+#include <HandOver.h>
 #include <examplestore/messages.h>
 #include <platform/codec.h>
+#include <platform/messagebox.h>
 #include <sampleview/boxrules.h>
 
 #include <QAction>
@@ -236,10 +238,12 @@ void CMainFrame::openDocument(const es::DocumentRef& document)
     LoadEnvSoft(&soft);
     const std::string editor(soft.txtExe, strnlen(soft.txtExe, sizeof soft.txtExe));
     const std::vector<std::string> command = sampleview::openCommand(editor, m_store->documentPath(document));
-    if (startEditor)
-        startEditor(command);
-    else
-        startDetached(command);
+    const bool started = startEditor ? startEditor(command) : startDetached(command);
+    if (!started) {
+        char text[512];
+        std::snprintf(text, sizeof text, handover::kProgramMissing.data(), command.front().c_str());
+        msgbox::show(m_windowHandle, msgbox::Ok | msgbox::IconExclamation, text);
+    }
 }
 
 } // namespace yv::samplebox

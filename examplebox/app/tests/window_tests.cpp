@@ -231,6 +231,29 @@ TEST_F(SampleWindow, OpeningDocumentsAndFolderEntries)
     ASSERT_EQ(frame->results().topLevelItemCount(), 1);
     emit frame->results().opened(0);
     EXPECT_EQ(started.back().back(), (dataDir / "fd004" / "00000003.sam").string());
+
+    // An editor that does not start is said, not passed over.
+    frame->startEditor = [](const std::vector<std::string>&) { return false; };
+    emit frame->results().opened(0);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"/usr/bin/my-editorがみつかりません。インストール状態を確認してください。"}));
+}
+
+TEST_F(SampleWindow, ContextMenusOfferTheirCommands)
+{
+    QStringList tree;
+    for (QAction* action : frame->tree().actions())
+        tree << action->text();
+    EXPECT_EQ(tree, (QStringList{"ﾌｫﾙﾀﾞの作成", "ﾌｫﾙﾀﾞ名の変更", "ﾌｫﾙﾀﾞの削除"}));
+    QStringList list;
+    for (QAction* action : frame->list().actions())
+        list << action->text();
+    EXPECT_EQ(list, (QStringList{"ｻﾝﾌﾟﾙ文書ﾌｧｲﾙを開く", "ｻﾝﾌﾟﾙ文書ﾌｧｲﾙの削除"}));
+    EXPECT_EQ(frame->command(Command::NewFolder)->text(), QString::fromUtf8("ﾌｫﾙﾀﾞの作成(&N)"));
+
+    select(4);
+    frame->list().setCurrentItem(frame->list().topLevelItem(0));
+    frame->list().actions().at(1)->trigger();  // the delete entry asks first
+    EXPECT_EQ(texts(), (std::vector<std::string>{"これら1個のﾌｫﾙﾀﾞ/ﾌｧｲﾙをごみ箱に移動してよろしいですか"}));
 }
 
 TEST_F(SampleWindow, SearchShowsTheViewsAndSwitchesMarksAndWrapping)
