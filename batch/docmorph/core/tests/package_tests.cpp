@@ -1,9 +1,10 @@
-// Parts written piece by piece come out as pugixml writes them whole; slides let go while
-// walking keep their changes through the save.
+// Parts written piece by piece come out as pugixml writes them whole; slides and sheets let go
+// while walking keep their changes through the save, and new shared strings are all written.
 #include "support.h"
 
 #include <docmorph/package.h>
 #include <docmorph/partprinter.h>
+#include <docmorph/sheetmodel.h>
 #include <docmorph/slidemodel.h>
 
 #include <testhome.h>
@@ -82,6 +83,40 @@ TEST(PartRelease, OneSlideIsHeldAndALetGoSlideKeepsItsChange)
     EXPECT_NE(first.find(">Changed again.<"), std::string::npos) << first;
     EXPECT_EQ(first.find("Slide text."), std::string::npos) << first;
     EXPECT_EQ(readZipEntry(home.dir() / "out.pptx", "ppt/slides/slide2.xml"), readZipEntry(file, "ppt/slides/slide2.xml"));
+}
+
+TEST(PartRelease, NewSharedStringsOfEverySheetAndCommitAreWritten)
+{
+    yv::testing::TestHome home;
+    const fs::path file = home.dir() / "book.xlsx";
+    writeSheetsPackage(file, {R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)", R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)"},
+                       {"Shared &amp; kept"});
+    std::string error;
+    auto package = Package::openFile(file, error);
+    ASSERT_TRUE(package) << error;
+    auto book = Workbook::load(*package, error);
+    ASSERT_TRUE(book) << error;
+    EXPECT_FALSE(package->isOpen("xl/sharedStrings.xml")) << "kept as text";
+    book->setString(0, book->cells(0).at(0), "First <new>");
+    ASSERT_TRUE(book->commit(error)) << error;
+    const auto second = book->cells(1).at(0);
+    EXPECT_FALSE(package->isOpen("xl/worksheets/sheet1.xml"));
+    EXPECT_EQ(book->stringValue(second), "Shared & kept");
+    book->setString(1, second, "Second");
+    EXPECT_EQ(book->stringValue(book->cells(1).at(0)), "Second");
+    ASSERT_TRUE(book->commit(error)) << error;
+    ASSERT_TRUE(package->save(home.dir() / "out.xlsx", error)) << error;
+
+    const std::string strings = readZipEntry(home.dir() / "out.xlsx", "xl/sharedStrings.xml").value_or("");
+    EXPECT_NE(strings.find(R"(uniqueCount="3")"), std::string::npos) << strings;
+    EXPECT_NE(strings.find(R"(<si><t>Shared &amp; kept</t></si><si><t xml:space="preserve">First &lt;new&gt;</t></si>)"
+                           R"(<si><t xml:space="preserve">Second</t></si></sst>)"),
+              std::string::npos)
+        << strings;
+    EXPECT_NE(readZipEntry(home.dir() / "out.xlsx", "xl/worksheets/sheet1.xml").value_or("").find("<v>1</v>"),
+              std::string::npos);
+    EXPECT_NE(readZipEntry(home.dir() / "out.xlsx", "xl/worksheets/sheet2.xml").value_or("").find("<v>2</v>"),
+              std::string::npos);
 }
 
 } // namespace
