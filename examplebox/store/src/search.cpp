@@ -53,7 +53,7 @@ public:
         m_previous = at;
         if (!loadDocument(index, handle, id))
             return false;
-        const auto& lines = m_lines;
+        const auto& lines = *m_lines;
         // The file changed since it was indexed: nothing to show for this line.
         if (line >= lines.size())
             return true;
@@ -93,18 +93,20 @@ private:
     {
         if (m_loaded == std::make_pair(index, id))
             return true;
-        const std::optional<DocumentRef> document = m_session.locate(fileNameOf(handle.documentPath(id)));
-        std::FILE* file = document ? std::fopen(m_session.documentPath(*document).c_str(), "rb") : nullptr;
-        if (!file) {
+        const std::string stored = handle.documentPath(id);
+        const std::string_view fileName = fileNameOf(stored);
+        std::optional<DocumentRef> document = m_session.locate(fileName);
+        m_lines = document ? m_session.documentLines(*document) : nullptr;
+        if (!m_lines) {
+            // Moved since the folders were scanned.
+            document = m_session.locate(fileName, true);
+            m_lines = document ? m_session.documentLines(*document) : nullptr;
+        }
+        if (!m_lines) {
             m_result.status = SearchStatus::DocumentMissing;
             return false;
         }
         m_document = *document;
-        m_lines.clear();
-        ix::SampleLineReader reader(file);
-        for (std::string line; reader.next(line);)
-            m_lines.push_back(line);
-        std::fclose(file);
         m_loaded = {index, id};
         return true;
     }
@@ -117,7 +119,7 @@ private:
     std::optional<std::tuple<int, int, std::size_t>> m_previous;
     std::pair<int, int> m_loaded{-1, -1};
     DocumentRef m_document;
-    std::vector<std::string> m_lines;
+    const std::vector<std::string>* m_lines = nullptr;  // the session's copy
     // Both phases and both indexes can reach a document again; it is listed once.
     std::set<std::pair<int, int>> m_listed;
 };

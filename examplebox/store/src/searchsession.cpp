@@ -47,6 +47,14 @@ int folderNumberOf(const std::string& directoryName)
 
 } // namespace
 
+// The documents read for presenting are kept up to this many bytes of text in all.
+constexpr std::size_t kMaxCachedBytes = 32u << 20;
+
+struct SearchSession::CachedDocument {
+    FileIdentity identity;
+    std::vector<std::string> lines;
+};
+
 struct SearchSession::Held {
     std::unique_ptr<ix::IndexHandle> handle;
     FileIdentity identity;
@@ -109,6 +117,36 @@ fs::path SearchSession::documentPath(const DocumentRef& document) const
     return m_dataDir / dir / document.fileName;
 }
 
+const std::vector<std::string>* SearchSession::documentLines(const DocumentRef& document)
+{
+    const std::string path = documentPath(document).string();
+    const std::optional<FileIdentity> now = identityOf(path);
+    if (!now)
+        return nullptr;
+    const auto found = m_documents.find(path);
+    if (found != m_documents.end() && found->second.identity == *now)
+        return &found->second.lines;
+    if (found != m_documents.end()) {
+        m_cachedBytes -= static_cast<std::size_t>(found->second.identity.size);
+        m_documents.erase(found);
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return nullptr;
+    // Read as it is now; a change during the read shows next time.
+    if (m_cachedBytes + static_cast<std::size_t>(now->size) > kMaxCachedBytes) {
+        m_documents.clear();
+        m_cachedBytes = 0;
+    }
+    CachedDocument cached{*now, {}};
+    ix::SampleLineReader reader(file);
+    for (std::string line; reader.next(line);)
+        cached.lines.push_back(std::move(line));
+    std::fclose(file);
+    m_cachedBytes += static_cast<std::size_t>(now->size);
+    return &m_documents.insert_or_assign(path, std::move(cached)).first->second.lines;
+}
+
 void SearchSession::scanFolders()
 {
     m_files.clear();
@@ -132,24 +170,14 @@ void SearchSession::scanFolders()
     }
 }
 
-std::optional<DocumentRef> SearchSession::locate(std::string_view fileName)
+std::optional<DocumentRef> SearchSession::locate(std::string_view fileName, bool rescan)
 {
-    const std::string folded = ix::foldCase(fileName);
-    auto found = [&]() -> std::optional<DocumentRef> {
-        const auto it = m_files.find(folded);
-        if (it == m_files.end())
-            return std::nullopt;
-        std::error_code ec;
-        if (!fs::is_regular_file(documentPath(it->second), ec))
-            return std::nullopt;
-        return it->second;
-    };
-    if (m_scanned) {
-        if (auto document = found())
-            return document;
-    }
-    scanFolders();
-    return found();
+    if (!m_scanned || rescan)
+        scanFolders();
+    const auto it = m_files.find(ix::foldCase(fileName));
+    if (it == m_files.end() && !rescan)
+        return locate(fileName, true);
+    return it == m_files.end() ? std::nullopt : std::optional<DocumentRef>(it->second);
 }
 
 } // namespace yv::examplestore

@@ -85,6 +85,16 @@ TEST_F(WarmSession, FollowsDocumentsMovedBetweenSearches)
     EXPECT_EQ(moved.rows.at(0).folderName, "A1");
 }
 
+TEST_F(WarmSession, ADocumentEditedBetweenSearchesIsReadAgain)
+{
+    SearchSession session(dataDir);
+    ASSERT_EQ(searchExamples(session, folders, sjis("rains"), false).text, sjis("It rains every day.\r\n毎日雨が降る。\r\n"));
+    // The index still points at line 2; what is shown there is what the file holds now.
+    writeDocument(2, 1, {"Rain", "", "It pours every day, all day long.", "毎日どしゃ降り。"});
+    EXPECT_EQ(searchExamples(session, folders, sjis("rains"), false).text,
+              sjis("It pours every day, all day long.\r\n毎日どしゃ降り。\r\n"));
+}
+
 TEST_F(WarmSession, AStopRequestEndsTheSearchWithWhatItHas)
 {
     std::vector<std::string> lines = {"Many", ""};

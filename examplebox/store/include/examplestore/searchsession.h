@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace yv::examplestore {
 
@@ -38,10 +39,13 @@ public:
     // How many times an index file was opened (the cost a warm search avoids).
     int opens() const { return m_opens; }
 
-    // Where a document file of that name lies now; the folders are scanned again once when the
-    // name is unknown or its file moved away.
-    std::optional<DocumentRef> locate(std::string_view fileName);
+    // Where a document file of that name lies, as last scanned; the folders are scanned again
+    // when the name is unknown or `rescan` says the file was not where it was.
+    std::optional<DocumentRef> locate(std::string_view fileName, bool rescan = false);
     std::filesystem::path documentPath(const DocumentRef& document) const;
+    // The document's lines as the index numbers them, read once and kept while the file stays
+    // as it was; null when it does not open. Valid until the next call.
+    const std::vector<std::string>* documentLines(const DocumentRef& document);
 
 private:
     struct Held;
@@ -50,6 +54,9 @@ private:
     std::filesystem::path m_dataDir;
     std::unique_ptr<Held> m_held[2];
     std::map<std::string, DocumentRef> m_files;  // file name folded to lower case
+    struct CachedDocument;
+    std::map<std::string, CachedDocument> m_documents;  // by path
+    std::size_t m_cachedBytes = 0;
     bool m_scanned = false;
     int m_opens = 0;
 };
