@@ -49,11 +49,10 @@ std::string zipErrorText(int code)
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_declaration;
 
 // A changed part handed to the output zip: its text is made piece by piece as the zip packs
-// it, and the document let go once packed.
+// it (from the start again should the zip read it twice).
 struct PartSource {
     pugi::xml_document* document = nullptr;
     const RootItems* items = nullptr;
-    bool* open = nullptr;
     std::optional<std::uint64_t> size;
     std::optional<PartPrinter> printer;
     std::string piece;
@@ -91,8 +90,6 @@ zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip
     case ZIP_SOURCE_CLOSE:
         source.printer.reset();
         std::string().swap(source.piece);
-        source.document->reset();
-        *source.open = false;
         return 0;
     case ZIP_SOURCE_STAT: {
         // The size is known up front (a part of unknown size would be packed as a large one).
@@ -474,7 +471,6 @@ bool Package::save(const fs::path& target, std::string& error)
             auto state = std::make_unique<PartSource>();
             state->document = &part->second.document;
             state->items = &part->second.items;
-            state->open = &part->second.open;
             zip_error_init(&state->error);
             source = zip_source_function(out, partSourceCallback, state.get());
             if (source)

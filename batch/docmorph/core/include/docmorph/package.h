@@ -61,8 +61,8 @@ public:
                                                   std::string& error);
 
     // Writes the package with its changed parts to `target`: through a new file beside it,
-    // renamed over it only once complete. Each changed part's document is let go once it is
-    // written, so the package is spent afterwards.
+    // renamed over it only once complete. The changed parts' documents are let go after a
+    // successful save, so the package is spent afterwards.
     bool save(const std::filesystem::path& target, std::string& error);
 
 private:
