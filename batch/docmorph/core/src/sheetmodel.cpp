@@ -319,15 +319,18 @@ bool Workbook::commit(std::string& error)
     const std::string prefix = m_sharedPrefix;
     auto strings = m_shared;
     const std::size_t first = m_firstNew;
-    auto item = [strings, prefix, first](std::size_t index, std::string& out) {
+    // One item made as a fresh one would be, its text replaced for each string.
+    auto scratch = std::make_shared<pugi::xml_document>();
+    auto model = scratch->append_child((prefix + "si").c_str());
+    setStringItem(model, prefix, "");
+    auto item = [strings, first, scratch, model](std::size_t index, std::string& out) {
         const auto& ends = strings->ends;
         if (first + index >= ends.size())
             return false;
         const std::size_t begin = first + index == 0 ? 0 : ends[first + index - 1];
-        pugi::xml_document scratch;
-        auto node = scratch.append_child((prefix + "si").c_str());
-        setStringItem(node, prefix, std::string_view(strings->text).substr(begin, ends[first + index] - begin));
-        printNode(node, out);
+        const std::string text = strings->text.substr(begin, ends[first + index] - begin);
+        model.first_child().text().set(text.c_str());
+        printNode(model, out);
         return true;
     };
     if (root == table->document_element()) {
