@@ -320,6 +320,10 @@ void CMainFrame::searchCommand()
 {
     if (m_store->dataDir().empty() || !isSetUp(m_store->dataDir()))
         return;
+    if (m_writing) {
+        m_searchAfterWrite = true;
+        return;
+    }
     if (m_searching) {
         // The running search ends first; this one starts when it has.
         m_worker->requestStop();

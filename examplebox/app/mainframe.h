@@ -121,6 +121,8 @@ private:
     void refreshList();
     // Stops a running search and lets the worker close the indexes before the store writes them.
     void releaseIndexes();
+    template <typename Write>
+    void writingIndexes(Write&& write);
     examplestore::StoreProgress storeProgress();
     void searchDone(const examplestore::SearchResult& result, const QString& key);
     void openDocument(const examplestore::DocumentRef& document);
@@ -132,6 +134,9 @@ private:
     std::unique_ptr<QThread> m_thread;
     examplestore::NodeId m_shown = examplestore::kNoNode;
     bool m_searching = false;
+    // The store writes an index: a search asked for meanwhile waits for the end.
+    bool m_writing = false;
+    bool m_searchAfterWrite = false;
     std::string m_markedKey;  // Shift_JIS key of the shown result text
     std::optional<std::uint64_t> m_returnWindow;
     std::uint64_t m_windowHandle = 0;

@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace yv::samplebox {
 
@@ -67,6 +68,17 @@ es::StoreProgress CMainFrame::storeProgress()
     };
     progress.percent = [this](int percent) { m_progress->setValue(percent); };
     return progress;
+}
+
+template <typename Write>
+void CMainFrame::writingIndexes(Write&& write)
+{
+    releaseIndexes();
+    m_writing = true;
+    write();
+    m_writing = false;
+    if (std::exchange(m_searchAfterWrite, false))
+        searchCommand();
 }
 
 void CMainFrame::reloadTree(es::NodeId select)
@@ -184,10 +196,10 @@ void CMainFrame::addFiles(const std::vector<std::filesystem::path>& files)
     if (files.empty())
         return;
     const es::NodeId folder = m_tree->currentNode();
-    releaseIndexes();
-    const auto added = m_commands->addFiles(folder, files, storeProgress());
-    if (!added.empty())
-        refreshList();
+    writingIndexes([&] {
+        if (!m_commands->addFiles(folder, files, storeProgress()).empty())
+            refreshList();
+    });
 }
 
 void CMainFrame::deleteDocuments()
@@ -195,11 +207,12 @@ void CMainFrame::deleteDocuments()
     const std::vector<es::ListEntry> entries = m_list->selectedEntries();
     if (entries.empty())
         return;
-    releaseIndexes();
-    if (m_commands->deleteEntries(m_shown, entries, storeProgress())) {
-        reloadTree(m_shown);
-        refreshList();
-    }
+    writingIndexes([&] {
+        if (m_commands->deleteEntries(m_shown, entries, storeProgress())) {
+            reloadTree(m_shown);
+            refreshList();
+        }
+    });
 }
 
 void CMainFrame::openSelected()
