@@ -132,17 +132,23 @@ std::unique_ptr<Package> Package::openBytes(std::string bytes, std::string& erro
     }
     std::unique_ptr<Package> package(new Package);
     package->d = std::make_unique<Impl>();
-    Impl& d = *package->d;
-    d.bytes = std::move(bytes);
-    d.limits = limits;
+    package->d->bytes = std::move(bytes);
     zip_error_t zipError;
     zip_error_init(&zipError);
-    zip_source_t* source = zip_source_buffer_create(d.bytes.data(), d.bytes.size(), 0, &zipError);
+    zip_source_t* source = zip_source_buffer_create(package->d->bytes.data(), package->d->bytes.size(), 0, &zipError);
+    return openSource(std::move(package), source, zipError, error, limits);
+}
+
+std::unique_ptr<Package> Package::openSource(std::unique_ptr<Package> package, zip_source_t* source,
+                                             zip_error_t& zipError, std::string& error, const PackageLimits& limits)
+{
     if (!source) {
         error = zip_error_strerror(&zipError);
         zip_error_fini(&zipError);
         return nullptr;
     }
+    Impl& d = *package->d;
+    d.limits = limits;
     d.archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &zipError);
     if (!d.archive) {
         error = std::string("damaged zip container: ") + zip_error_strerror(&zipError);
@@ -176,13 +182,20 @@ std::unique_ptr<Package> Package::openFile(const fs::path& path, std::string& er
         error = "the file cannot be read";
         return nullptr;
     }
-    std::string bytes(size, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::uint64_t>(in.gcount()) != size) {
-        error = "the file cannot be read";
+    char head[4] = {};
+    in.read(head, sizeof head);
+    if (in.gcount() != sizeof head || head[0] != 'P' || head[1] != 'K') {
+        error = "not a zip container";
         return nullptr;
     }
-    return openBytes(std::move(bytes), error, limits);
+    // The container is read from the file as its parts are asked for, not held whole; its
+    // length is fixed now.
+    std::unique_ptr<Package> package(new Package);
+    package->d = std::make_unique<Impl>();
+    zip_error_t zipError;
+    zip_error_init(&zipError);
+    zip_source_t* source = zip_source_file_create(path.c_str(), 0, static_cast<zip_int64_t>(size), &zipError);
+    return openSource(std::move(package), source, zipError, error, limits);
 }
 
 bool Package::has(std::string_view name) const

@@ -14,6 +14,9 @@
 #include <string>
 #include <string_view>
 
+struct zip_source;
+struct zip_error;
+
 namespace yv::docmorph {
 
 // What a package may hold before it is refused: a zip bomb or a runaway part is stopped at
@@ -73,6 +76,8 @@ private:
         std::optional<std::string> written;  // a changed part let go before saving
         RootItems items;
     };
+    static std::unique_ptr<Package> openSource(std::unique_ptr<Package> package, zip_source* source,
+                                               zip_error& zipError, std::string& error, const PackageLimits& limits);
     // A part's bytes in a buffer of pugixml's allocator (it parses them in place and owns them).
     char* unpack(std::string_view name, std::size_t& size, bool count, std::string& error);
     struct Impl;
