@@ -314,6 +314,25 @@ TEST_F(SampleWindow, HandOverSearchesTheKeyAndRefusesALongOne)
     EXPECT_EQ(texts(), (std::vector<std::string>{sampleview::kKeyTooLong}));
     EXPECT_EQ(presenter.messages[0].style, msgbox::Ok | msgbox::IconInformation);
     EXPECT_EQ(frame->returnWindow(), 0x5a0c3u) << "a refused hand-over changes nothing";
+
+    // As a message: the sender has its answer before the box says anything.
+    EXPECT_EQ(frame->handleMessage(yv::messages::kHandOver, 300, 0x77), 1);
+    EXPECT_EQ(presenter.messages.size(), 1u);
+    settle();
+    EXPECT_EQ(presenter.messages.size(), 2u);
+    EXPECT_EQ(presenter.messages.back().text, sampleview::kKeyTooLong);
+}
+
+TEST_F(SampleWindow, ClosingWritesTheTreeBack)
+{
+    frame->renameNode(nodeOf(4), QStringLiteral("Business"));
+    settle();
+    frame->handleMessage(yv::messages::kWmClose, 0, 0);
+    settle();
+    EXPECT_FALSE(frame->isVisible());
+    const std::string written = readFile(dataDir / "base.dat");
+    EXPECT_NE(written.find(sjis("(\"Business\"=fd004)")), std::string::npos);
+    EXPECT_EQ(GetRegDWORD(HKEY_CURRENT_USER, sampleview::kSettingsKey, "WIDTH", 0), 680u);
 }
 
 } // namespace
