@@ -169,7 +169,7 @@ TEST_F(CaptureDesktop, XtermCoreFont)
 
 TEST_F(CaptureDesktop, XtermXftJapanese)
 {
-    Program program({"xterm", "-name", "yvcapxf", "-fa", "Noto Sans Mono CJK JP", "-fs", "14", "-geometry", "40x3+40+40",
+    Program program({"xterm", "-name", "yvcapxf", "-fa", "Noto Sans Mono CJK JP", "-fs", "12", "-geometry", "40x3+40+40",
                      "-hold", "-e", "printf", "日本語の文です。 capture here"},
                     true, {"LANG=C.UTF-8", "LC_ALL=C.UTF-8"});
     const std::optional<Box> window = program.waitForWindow("--classname yvcapxf");
@@ -305,6 +305,24 @@ TEST_F(CaptureHookRobustness, MissingCorruptForeignAndFullAreas)
     const std::string file = "/dev/shm" + yv::shm::objectName(area::kBlockName);
     ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
     runPrograms("owned by another user");
+}
+
+TEST_F(CaptureHookRobustness, FirstCaptureFindsAProgramThatKeepsDrawing)
+{
+    // The terminal draws all the time, and so looked for the area a moment before it exists.
+    Program program({"xterm", "-name", "yvcapfc", "-geometry", "40x4+40+40", "-e", "sh", "-c",
+                     "echo 'first capture'; while :; do printf .; sleep 0.05; done"});
+    const std::optional<Box> window = program.waitForWindow("--classname yvcapfc");
+    ASSERT_TRUE(window) << fate(program);
+    Screen screen;
+    // The top of the first word's first letter.
+    const std::vector<std::pair<int, int>> starts = screen.wordStarts(*window);
+    ASSERT_FALSE(starts.empty());
+    Api api;
+    ASSERT_TRUE(api.loaded());
+    const Word word = wordAt(api, starts.front().first + 1, starts.front().second + 3);
+    EXPECT_TRUE(word.found);
+    EXPECT_EQ(word.raw, "first");
 }
 
 TEST_F(CaptureHookRobustness, ProgramsWithoutTheHookGiveNoTextPromptly)

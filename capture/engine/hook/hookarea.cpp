@@ -22,8 +22,6 @@ namespace yv::capture::hook {
 
 namespace {
 
-// How often a program without an area looks for one again.
-constexpr long kRetryMilliseconds = 250;
 // Text drawn off screen waiting for a copy onto a target.
 constexpr int kMaxWaiting = 2048;
 
@@ -100,7 +98,7 @@ area::CaptureArea* recordingArea()
         const long now = nowMilliseconds();
         if (now < g_nextAttempt.load(std::memory_order_relaxed))
             return nullptr;
-        g_nextAttempt.store(now + kRetryMilliseconds, std::memory_order_relaxed);
+        g_nextAttempt.store(now + area::kAreaRetryMilliseconds, std::memory_order_relaxed);
         a = openArea();
         if (!a)
             return nullptr;

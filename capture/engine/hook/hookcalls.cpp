@@ -299,7 +299,7 @@ struct LastSpecCell {
     Drawable drawable = 0;
     int y = 0;
     int right = 0;
-    int advance = 0;
+    int reach = 0;
     int slot = -1;
 };
 LastSpecCell g_lastSpec;
@@ -327,11 +327,12 @@ void recordXftSpecs(XftDraw* draw, XftFont* commonFont, const Spec* specs, int n
         FcChar32 c32 = specs[i].ucs4;
         XGlyphInfo glyph{};
         XftTextExtents32_(display, font, &c32, 1, &glyph);
-        // Terminals place characters in cells wider than their glyphs: the cell runs on to the
-        // next character of the same row when that one follows within a second advance.
+        // Terminals place characters in cells wider than their glyphs (as wide as the font's
+        // widest glyph, twice that for wide characters): the cell runs on to the next character
+        // of the same row when that one follows within two such cells.
+        const int reach = 2 * std::max({static_cast<int>(glyph.xOff), font->max_advance_width, 1});
         std::int32_t right = specs[i].x + glyph.xOff;
-        if (i + 1 < n && specs[i + 1].y == specs[i].y && specs[i + 1].x > right &&
-            specs[i + 1].x - specs[i].x <= 2 * std::max<std::int32_t>(glyph.xOff, 1))
+        if (i + 1 < n && specs[i + 1].y == specs[i].y && specs[i + 1].x > right && specs[i + 1].x - specs[i].x <= reach)
             right = specs[i + 1].x;
         DrawnChar c = cellAt(specs[i].x, right, specs[i].y - font->ascent, font->ascent + font->descent, i + 1);
         c.character = c32 <= 0xFFFF ? c32 : 0xFFFD;
@@ -341,10 +342,10 @@ void recordXftSpecs(XftDraw* draw, XftFont* commonFont, const Spec* specs, int n
         const LastSpecCell& last = g_lastSpec;
         if (i == 0 && last.slot >= 0 && last.generation == rec.generation() && last.drawable == drawable &&
             last.y == specs[0].y && specs[0].x > last.right &&
-            specs[0].x - last.right <= 2 * std::max({last.advance, static_cast<int>(glyph.xOff), 1}))
+            specs[0].x - last.right <= std::max(last.reach, reach))
             rec.widen(last.slot, specs[0].x);
         const int slot = rec.add(c);
-        g_lastSpec = {rec.generation(), drawable, specs[i].y, c.right, glyph.xOff, slot};
+        g_lastSpec = {rec.generation(), drawable, specs[i].y, c.right, reach, slot};
     }
 }
 

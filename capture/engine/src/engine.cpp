@@ -74,8 +74,10 @@ Engine::Engine()
     if (!m_block)
         return;
     auto* a = reinterpret_cast<area::CaptureArea*>(m_block->data());
-    if (!area::headerValid(*a, m_block->size()))
+    if (!area::headerValid(*a, m_block->size())) {
         initialise(*a);
+        m_areaMade = Clock::now();
+    }
     // A capturing program that died mid-probe left recording on.
     area::store(a->recording, 0u);
 }
@@ -87,8 +89,10 @@ area::CaptureArea* Engine::area()
     if (!m_block)
         return nullptr;
     auto* a = reinterpret_cast<area::CaptureArea*>(m_block->data());
-    if (!area::headerValid(*a, m_block->size()))
+    if (!area::headerValid(*a, m_block->size())) {
         initialise(*a);
+        m_areaMade = Clock::now();
+    }
     return a;
 }
 
@@ -133,6 +137,10 @@ Probe Engine::probe(const TargetWindow& target, std::int32_t x, std::int32_t y)
     area::CaptureArea* a = area();
     if (!a || !screen().connected())
         return result;
+    if (m_areaMade) {
+        std::this_thread::sleep_until(*m_areaMade + std::chrono::milliseconds(area::kAreaRetryMilliseconds) + kQuietSpell);
+        m_areaMade.reset();
+    }
     area::store(a->lastCapturedWindow, target.window);
     area::store(a->copyOffsetX, std::int32_t{0});
     area::store(a->copyOffsetY, std::int32_t{0});

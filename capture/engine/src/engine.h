@@ -6,7 +6,9 @@
 #include <captureengine/capturearea.h>
 #include <captureengine/records.h>
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <mutex>
 
 namespace yv::shm {
@@ -35,6 +37,9 @@ private:
     bool pass(area::CaptureArea& a, const TargetWindow& target, std::int32_t x, std::int32_t y, Probe* out);
 
     std::unique_ptr<shm::SharedBlock> m_block;
+    // When this process made the area: programs that looked for it just before do not look
+    // again until their pause is over.
+    std::optional<std::chrono::steady_clock::time_point> m_areaMade;
     std::unique_ptr<X11Screen> m_screen;
     std::mutex m_mutex;
 };

@@ -19,6 +19,8 @@ inline constexpr int kMaxRecords = 256;
 inline constexpr int kMaxTargets = 8;
 // Longest string recorded from one drawing call.
 inline constexpr int kMaxCallChars = 255;
+// How often a drawing program without an area looks for one again.
+inline constexpr long kAreaRetryMilliseconds = 250;
 
 enum class RecordKind : std::uint8_t {
     None = 0,
