@@ -92,7 +92,7 @@ zip_int64_t partSourceCallback(void* state, void* data, zip_uint64_t length, zip
         std::string().swap(source.piece);
         return 0;
     case ZIP_SOURCE_STAT: {
-        // The size is known up front (a part of unknown size would be packed as a large one).
+        // The size is known up front: without it the zip would give the entry Zip64 fields.
         if (!source.size)
             source.size = PartPrinter::size(*source.document, source.items);
         auto* stat = static_cast<zip_stat_t*>(data);
