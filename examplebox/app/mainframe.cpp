@@ -339,6 +339,7 @@ void CMainFrame::searchCommand()
     m_progress->setValue(0);
     m_progress->show();
     updateCommands();
+    m_worker->clearStop();
     emit startWorker(key, command(Command::Mark)->isChecked(), es::folderNamesOf(m_store->tree()));
 }
 

@@ -86,7 +86,6 @@ SearchWorker::~SearchWorker() = default;
 
 void SearchWorker::search(const QString& key, bool markKey, const es::FolderNames& folders)
 {
-    m_stop.store(false);
     QElapsedTimer sinceReport;
     sinceReport.start();
     const auto report = [&](int percent) {

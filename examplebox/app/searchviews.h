@@ -61,8 +61,10 @@ public:
     explicit SearchWorker(std::filesystem::path dataDir);
     ~SearchWorker() override;
 
-    // Asks a running search to stop at its next hit (any thread).
+    // Asks the running or the next queued search to stop at its next hit (any thread).
     void requestStop() { m_stop.store(true); }
+    // Called before a search is queued: a stop asked for before it is forgotten.
+    void clearStop() { m_stop.store(false); }
 
 public slots:
     void search(const QString& key, bool markKey, const yv::examplestore::FolderNames& folders);

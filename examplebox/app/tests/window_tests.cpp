@@ -288,6 +288,22 @@ TEST_F(SampleWindow, SearchShowsTheViewsAndSwitchesMarksAndWrapping)
     EXPECT_EQ(frame->indexOpens(), 1) << "Search.idx only: the store has no User.idx";
 }
 
+TEST_F(SampleWindow, AStoppedSearchShowsWhatItHad)
+{
+    QSignalSpy done(frame.get(), &CMainFrame::searchFinished);
+    frame->keyEntry().setCurrentText(QStringLiteral("every day"));
+    frame->searchCommand();
+    EXPECT_TRUE(frame->command(Command::StopSearch)->isEnabled());
+    frame->command(Command::StopSearch)->trigger();
+    ASSERT_TRUE(done.wait(20000));
+    EXPECT_EQ(frame->statusText(0), QString::fromUtf8("[0]文 / [0]文書ヒット"));
+    EXPECT_EQ(frame->statusText(1), QString::fromUtf8("中止しました"));
+    EXPECT_FALSE(frame->command(Command::StopSearch)->isEnabled());
+    // The next search runs to its end.
+    ASSERT_TRUE(search(QStringLiteral("every day")));
+    EXPECT_EQ(frame->statusText(0), QString::fromUtf8("[2]文 / [2]文書ヒット"));
+}
+
 TEST_F(SampleWindow, TooManyHitsIsSaidAndLeavesTheShownText)
 {
     ASSERT_TRUE(search(QStringLiteral("rains")));
