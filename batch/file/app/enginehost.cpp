@@ -28,6 +28,9 @@ namespace {
 
 // How often a waiting file looks whether its engine still exists.
 constexpr int kEngineCheckMs = 500;
+// How long a stopped file waits for the engine's end mark; a job that the stop caught before
+// it began may never send one.
+constexpr int kStopWaitMs = 3000;
 
 // The Office version of a kind: found, or chosen in the settings (97, 2000, 2002, 2003, 2007).
 int officeVersion(std::uint32_t automatic, std::uint16_t id, int (*find)())
@@ -92,21 +95,17 @@ EngineHost::~EngineHost()
 
 FileResult EngineHost::translate(const Job& job, int direction)
 {
-    clearStop();
+    m_currentJob = job.id;
     TraceLine("TransOneFile()\n");
     return translateFile(*this, job, direction);
 }
 
-void EngineHost::requestStop()
+void EngineHost::requestStop(std::uint64_t upTo)
 {
-    m_stop = true;
-    docmorph_stop(1);
-}
-
-void EngineHost::clearStop()
-{
-    m_stop = false;
-    docmorph_stop(0);
+    if (upTo > m_stopUpTo)
+        m_stopUpTo = upTo;
+    if (stopRequested())
+        docmorph_stop(1);
 }
 
 bool EngineHost::engineBusy()
@@ -187,19 +186,23 @@ EngineEnd EngineHost::runEngine(Kind kind, int direction, const std::string& sou
     QElapsedTimer sinceCheck;
     sinceCheck.start();
     bool told = false;
+    QElapsedTimer sinceStop;
     while (!m_done) {
         loop.processEvents(QEventLoop::WaitForMoreEvents);
-        if (m_stop && !told) {
+        if (stopRequested() && !told) {
             engine.TransStop();
             told = true;
+            sinceStop.start();
         }
+        if (told && !m_done && sinceStop.elapsed() >= kStopWaitMs)
+            return EngineEnd::Stopped;
         if (!m_done && sinceCheck.elapsed() >= kEngineCheckMs) {
             sinceCheck.restart();
             if (!bus::findWindow(engineClass))
                 return EngineEnd::EngineGone;
         }
     }
-    return m_stop ? EngineEnd::Stopped : EngineEnd::Done;
+    return stopRequested() ? EngineEnd::Stopped : EngineEnd::Done;
 }
 
 bool EngineHost::runOffice(const std::string& source, const std::string& output, int direction, std::string& message)

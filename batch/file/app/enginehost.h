@@ -53,13 +53,12 @@ public:
     // Engine progress (0..100), called on this host's thread.
     std::function<void(int)> onProgress;
 
-    // One file of a run: the stop is cleared, the trace line written, the file translated.
+    // One file of a run: the trace line written, the file translated.
     FileResult translate(const Job& job, int direction);
 
-    // From any thread: the running file stops (the engine is told, the converter too).
-    void requestStop();
-    // When a file starts.
-    void clearStop();
+    // From any thread: the files up to job `upTo` stop, also one that has not started yet
+    // (the engine is told, the converter too).
+    void requestStop(std::uint64_t upTo);
 
     bool engineBusy() override;
     void setEngineBusy(bool busy) override;
@@ -69,7 +68,7 @@ public:
     bool toShiftJis(const std::string& source, const std::string& target) override;
     EngineEnd runEngine(Kind kind, int direction, const std::string& source, const std::string& output) override;
     bool runOffice(const std::string& source, const std::string& output, int direction, std::string& message) override;
-    bool stopRequested() override { return m_stop.load(); }
+    bool stopRequested() override { return m_currentJob.load() <= m_stopUpTo.load(); }
 
 private:
     CEngineLink& link(int direction);
@@ -79,7 +78,8 @@ private:
     JobMessages& m_messages;
     std::unique_ptr<CEngineLink> m_ej;
     std::unique_ptr<CEngineLink> m_je;
-    std::atomic<bool> m_stop{false};
+    std::atomic<std::uint64_t> m_currentJob{0};
+    std::atomic<std::uint64_t> m_stopUpTo{0};
     bool m_done = false;
 };
 

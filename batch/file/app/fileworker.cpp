@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <limits>
+
 namespace yv::filebox {
 
 FileWorker::FileWorker(std::uint64_t notify, JobMessages& messages)
@@ -30,23 +32,25 @@ void FileWorker::finish()
 {
     if (!m_thread.isRunning())
         return;
-    // The engine links belong to the thread: they go with it, and the worker comes back.
+    // A file still running stops. The engine links belong to the thread: they go when its
+    // loop has ended (never inside a file's own loop), and the worker comes back.
+    requestStop(std::numeric_limits<std::uint64_t>::max());
     QThread* home = QCoreApplication::instance()->thread();
-    QMetaObject::invokeMethod(
-        this,
+    connect(
+        &m_thread, &QThread::finished, this,
         [this, home] {
             m_host.reset();
             moveToThread(home);
         },
-        Qt::BlockingQueuedConnection);
+        Qt::DirectConnection);
     m_thread.quit();
     m_thread.wait();
 }
 
-void FileWorker::requestStop()
+void FileWorker::requestStop(std::uint64_t upTo)
 {
     if (m_host)
-        m_host->requestStop();
+        m_host->requestStop(upTo);
 }
 
 void FileWorker::post(const Job& job, int direction)

@@ -26,8 +26,8 @@ public:
     void start();
     // Ends the thread once the running file (if any) is over; waits for it.
     void finish();
-    // From the window's thread: the running file stops.
-    void requestStop();
+    // From the window's thread: the files up to job `upTo` stop.
+    void requestStop(std::uint64_t upTo);
     // Hands a file to the thread.
     void post(const Job& job, int direction);
 

@@ -415,6 +415,7 @@ void CMainFrame::dispatchNext()
     m_progress->setValue(0);
     m_pane1->setText(job->kind == Kind::Office ? QString() : QStringLiteral("翻訳中"));
     ++m_inFlight;
+    m_lastJob = job->id;
     m_worker->post(*job, storedDirection());
 }
 
@@ -447,7 +448,7 @@ void CMainFrame::stop()
     if (m_run.mode() == RunMode::Idle)
         return;
     if (m_worker)
-        m_worker->requestStop();
+        m_worker->requestStop(m_lastJob);
     const std::string current = m_currentPath;
     m_run.stop();
     m_model->refresh(current);
@@ -493,7 +494,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         m_closeWhenIdle = true;
         stop();
         if (m_worker)
-            m_worker->requestStop();
+            m_worker->requestStop(m_lastJob);
         event->ignore();
         return;
     }

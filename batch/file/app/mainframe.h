@@ -94,6 +94,7 @@ private:
     std::unique_ptr<FileWorker> m_worker;
     std::uint64_t m_windowHandle = 0;
     int m_inFlight = 0;
+    std::uint64_t m_lastJob = 0;
     std::string m_currentPath;
     int m_fileNumber = 0;
     bool m_closeWhenIdle = false;

@@ -147,6 +147,9 @@ FileResult runOfficeFile(FileHost& host, const Job& job, int direction)
 
 FileResult translateFile(FileHost& host, const Job& job, int direction)
 {
+    // A stop that came before the file started.
+    if (host.stopRequested())
+        return {Outcome::Stopped, {}};
     std::error_code error;
     if (!fs::exists(job.source, error))
         return failed(texts::kMissingSource);

@@ -208,6 +208,11 @@ TEST_F(OneFile, EngineEndsThatAreNoTranslation)
     host.end = EngineEnd::Done;
     host.detected = 0;
     EXPECT_EQ(translateFile(host, j, 0).message, texts::kCannotOpen);
+
+    const auto asked = host.directions.size();
+    host.stop = true;
+    EXPECT_EQ(translateFile(host, j, 1).outcome, Outcome::Stopped) << "a stop before the file started";
+    EXPECT_EQ(host.directions.size(), asked) << "no engine was asked";
 }
 
 TEST_F(OneFile, OfficeWorksOnAWritableCopyWithTheSourcesTime)
