@@ -5,11 +5,15 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <cmath>
+
 namespace yv::lexdisc {
 
 namespace {
 
 constexpr int kItemPadding = 4;
+// Rows kept painted: about two screens of a tall list.
+constexpr std::size_t kMaxRowImages = 128;
 
 } // namespace
 
@@ -24,30 +28,37 @@ public:
             return;
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette& palette = option.palette;
-        if (selected)
-            painter->fillRect(option.rect, palette.highlight());
         const QColor ink = selected ? palette.highlightedText().color() : palette.text().color();
-        const Heading& heading = m_view.m_headings[row];
-        int x = option.rect.left() + kItemPadding;
-        const int y = option.rect.top() + (option.rect.height() - m_view.m_fonts->lineHeight()) / 2;
-        // Text between external characters is drawn in one piece.
-        QString run;
-        int runX = x;
-        for (std::size_t i = 0; i < heading.cells.size(); ++i) {
-            const book::DisplayCell& cell = heading.cells[i];
-            if (cell.isExternal()) {
-                drawRun(*painter, *m_view.m_fonts, run, lexview::CellFont::Normal, 0, runX, y, ink);
-                run.clear();
-                drawCell(*painter, *m_view.m_fonts, m_view.m_glyphs, cell, heading.texts[i], lexview::CellFont::Normal, 0,
-                         x, y, ink);
-                x += m_view.m_fonts->width(cell, lexview::CellFont::Normal);
-                runX = x;
-                continue;
-            }
-            run += heading.texts[i];
-            x += m_view.m_fonts->width(cell, lexview::CellFont::Normal);
+        Heading& heading = m_view.m_headings[row];
+        const int textTop = (option.rect.height() - m_view.m_fonts->lineHeight()) / 2;
+        // A selected row lies on the highlight, the others on the view's base.
+        const QBrush& ground = selected ? palette.highlight() : palette.base();
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        // Only an opaque plain ground at a whole pixel ratio is copied back pixel for pixel.
+        if (ground.style() != Qt::SolidPattern || !ground.isOpaque() || ratio != std::floor(ratio)
+            || option.rect.isEmpty()) {
+            if (selected)
+                painter->fillRect(option.rect, ground);
+            m_view.drawHeading(*painter, heading, option.rect.left() + kItemPadding, option.rect.top() + textTop, ink);
+            return;
         }
-        drawRun(*painter, *m_view.m_fonts, run, lexview::CellFont::Normal, 0, runX, y, ink);
+        if (!heading.images)
+            heading.images = std::make_unique<RowImages>();
+        RowImage& image = selected ? heading.images->selected : heading.images->plain;
+        if (image.pixmap.isNull() || image.pixmap.devicePixelRatio() != ratio
+            || image.pixmap.deviceIndependentSize() != QSizeF(option.rect.size()) || image.ink != ink.rgba()
+            || image.ground != ground.color().rgba()) {
+            QPixmap pixmap(option.rect.size() * ratio);
+            pixmap.setDevicePixelRatio(ratio);
+            pixmap.fill(ground.color());
+            QPainter rowPainter(&pixmap);
+            m_view.drawHeading(rowPainter, heading, kItemPadding, textTop, ink);
+            rowPainter.end();
+            image = {std::move(pixmap), ink.rgba(), ground.color().rgba()};
+            m_view.keepRowImage(row);
+        }
+        // The image covers the whole row, its ground included.
+        painter->drawPixmap(option.rect.topLeft(), image.pixmap);
     }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
@@ -60,6 +71,45 @@ public:
 private:
     HitListView& m_view;
 };
+
+void HitListView::drawHeading(QPainter& painter, const Heading& heading, int x, int y, QColor ink) const
+{
+    // Text between external characters is drawn in one piece.
+    QString run;
+    int runX = x;
+    for (std::size_t i = 0; i < heading.cells.size(); ++i) {
+        const book::DisplayCell& cell = heading.cells[i];
+        if (cell.isExternal()) {
+            drawRun(painter, *m_fonts, run, lexview::CellFont::Normal, 0, runX, y, ink);
+            run.clear();
+            drawCell(painter, *m_fonts, m_glyphs, cell, heading.texts[i], lexview::CellFont::Normal, 0, x, y, ink);
+            x += m_fonts->width(cell, lexview::CellFont::Normal);
+            runX = x;
+            continue;
+        }
+        run += heading.texts[i];
+        x += m_fonts->width(cell, lexview::CellFont::Normal);
+    }
+    drawRun(painter, *m_fonts, run, lexview::CellFont::Normal, 0, runX, y, ink);
+}
+
+void HitListView::keepRowImage(std::size_t row)
+{
+    m_imageRows.push_back(row);
+    if (m_imageRows.size() <= kMaxRowImages)
+        return;
+    const std::size_t oldest = m_imageRows.front();
+    m_imageRows.pop_front();
+    if (oldest < m_headings.size() && oldest != row)
+        m_headings[oldest].images.reset();
+}
+
+void HitListView::dropRowImages()
+{
+    for (Heading& heading : m_headings)
+        heading.images.reset();
+    m_imageRows.clear();
+}
 
 HitListView::HitListView(QWidget* parent)
     : QListWidget(parent), m_fonts(std::make_unique<CellFonts>(displayFont()))
@@ -98,6 +148,7 @@ void HitListView::clearHeadings()
 {
     clear();
     m_headings.clear();
+    m_imageRows.clear();
     m_glyphs.clear();
 }
 
@@ -114,8 +165,10 @@ QString HitListView::headingText(int row) const
 void HitListView::changeEvent(QEvent* event)
 {
     QListWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         m_fonts = std::make_unique<CellFonts>(font());
+        dropRowImages();
+    }
 }
 
 void HitListView::keyPressEvent(QKeyEvent* event)

@@ -324,9 +324,24 @@ void CMainFrame::refreshKeyHistory()
     std::vector<char> buffer(kKeyHistoryBuffer);
     char** keys = GetKeyList(HKEY_CURRENT_USER, kSettingsKey, "keys", buffer.data(),
                              static_cast<std::uint32_t>(buffer.size()));
-    m_keyEntry->clear();
-    for (char** k = keys; k && *k; ++k)
-        m_keyEntry->addItem(QString::fromUtf8(*k));
+    // A new key moves one entry to the front: the list is edited in place, not rebuilt.
+    int row = 0;
+    for (char** k = keys; k && *k; ++k, ++row) {
+        const QString key = QString::fromUtf8(*k);
+        if (row < m_keyEntry->count() && m_keyEntry->itemText(row) == key)
+            continue;
+        for (int later = row + 1; later < m_keyEntry->count(); ++later) {
+            if (m_keyEntry->itemText(later) == key) {
+                m_keyEntry->removeItem(later);
+                break;
+            }
+        }
+        m_keyEntry->insertItem(row, key);
+    }
+    while (m_keyEntry->count() > row)
+        m_keyEntry->removeItem(m_keyEntry->count() - 1);
+    if (row > 0)
+        m_keyEntry->setCurrentIndex(0);
     m_keyEntry->setCurrentText(current);
 }
 

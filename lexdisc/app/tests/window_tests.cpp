@@ -114,6 +114,79 @@ TEST_F(LexdiscWindow, SearchListsHitsAndOneHitIsShownAtOnce)
     EXPECT_EQ(frame->keyEntry().itemText(1).toStdString(), "app");
 }
 
+TEST_F(LexdiscWindow, KeyHistoryListIsTheStoredOne)
+{
+    const auto stored = [] {
+        std::vector<char> buffer(20 * 514);
+        std::vector<std::string> keys;
+        for (char** k = GetKeyList(HKEY_CURRENT_USER, kSettingsKey, "keys", buffer.data(),
+                                   static_cast<std::uint32_t>(buffer.size()));
+             k && *k; ++k)
+            keys.emplace_back(*k);
+        return keys;
+    };
+    const auto shown = [&] {
+        std::vector<std::string> keys;
+        for (int i = 0; i < frame->keyEntry().count(); ++i)
+            keys.push_back(frame->keyEntry().itemText(i).toStdString());
+        return keys;
+    };
+    // A repeated key moves to the front; a full list drops its oldest.
+    for (const char* key : {"app", "がっこう", "apple", "app"})
+        search(key);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"app", "apple", "がっこう"}));
+    EXPECT_EQ(frame->keyEntry().currentText().toStdString(), "app");
+    for (int i = 0; i < 21; ++i)
+        search(("zz" + std::to_string(i)).c_str());
+    EXPECT_EQ(shown(), stored());
+    ASSERT_EQ(shown().size(), 20u);
+    EXPECT_EQ(shown().front(), "zz20");
+    EXPECT_EQ(frame->keyEntry().currentText().toStdString(), "zz20");
+}
+
+TEST_F(LexdiscWindow, HitRowsRepaintWithTheirSelectionPaletteAndFont)
+{
+    search("app");
+    HitListView& list = frame->hitList();
+    ASSERT_EQ(list.count(), 2);
+    // A point of each row right of its text: only the row's ground shows there.
+    const auto ground = [&](int row) {
+        const QRect r = list.visualItemRect(list.item(row));
+        return list.viewport()->grab().toImage().pixelColor(r.right() - 2, r.center().y());
+    };
+    const QPalette original = list.palette();
+    const QPalette::ColorGroup group = list.isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+    EXPECT_EQ(ground(0), original.color(group, QPalette::Highlight));
+    EXPECT_EQ(ground(1), original.color(group, QPalette::Base));
+    list.setCurrentRow(1);
+    EXPECT_EQ(ground(0), original.color(group, QPalette::Base));
+    EXPECT_EQ(ground(1), original.color(group, QPalette::Highlight));
+
+    QPalette changed = original;
+    changed.setColor(QPalette::Base, QColor(250, 240, 200));
+    changed.setColor(QPalette::Highlight, QColor(20, 120, 40));
+    list.setPalette(changed);
+    EXPECT_EQ(ground(0), QColor(250, 240, 200));
+    EXPECT_EQ(ground(1), QColor(20, 120, 40));
+
+    // A larger font draws the same heading with more ink.
+    const auto inked = [&] {
+        const QImage image = list.viewport()->grab().toImage();
+        const QRect r = list.visualItemRect(list.item(0));
+        int count = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x)
+                count += image.pixelColor(x, y) != QColor(250, 240, 200);
+        }
+        return count;
+    };
+    const int before = inked();
+    QFont larger = list.font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.5);
+    list.setFont(larger);
+    EXPECT_GT(inked(), before);
+}
+
 TEST_F(LexdiscWindow, NothingFoundAndNoKeySayWhy)
 {
     const std::string key(100, 'q');
