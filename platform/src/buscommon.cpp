@@ -7,14 +7,13 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCall>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QThread>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
-#include <memory>
 #include <thread>
 
 namespace yv::bus::Internal {
@@ -55,34 +54,26 @@ QDBusMessage callAndWait(const QDBusMessage& call, int timeoutMs)
     if (!app || QThread::currentThread() != app->thread())
         return connection().call(call, QDBus::Block, timeoutMs);
     // Not QDBus::BlockWithGui: its loop can miss a reply that arrives just before it starts
-    // waiting, and then waits for ever. The plain blocking call runs on a thread of its own
-    // while this one serves its events and looks every millisecond whether it has returned.
-    struct Outcome {
-        std::atomic<bool> done{false};
-        QDBusMessage reply;
-    };
-    const auto outcome = std::make_shared<Outcome>();
-    std::thread caller([outcome, call, timeoutMs] {
-        outcome->reply = connection().call(call, QDBus::Block, timeoutMs);
-        outcome->done.store(true, std::memory_order_release);
-    });
+    // waiting, and then waits for ever. The bus's own thread completes the pending call, so
+    // this thread serves its events and looks every millisecond whether it has. (No helper
+    // thread per call: Qt leaves the data of such short-lived threads behind.)
+    const QDBusPendingCall pending = connection().asyncCall(call, timeoutMs);
     // Most replies come within a fraction of a millisecond: wait that long without a loop.
     const auto spinEnd = std::chrono::steady_clock::now() + kSpinWait;
-    while (!outcome->done.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < spinEnd)
+    while (!pending.isFinished() && std::chrono::steady_clock::now() < spinEnd)
         std::this_thread::yield();
-    if (!outcome->done.load(std::memory_order_acquire)) {
+    if (!pending.isFinished()) {
         QEventLoop loop;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (outcome->done.load(std::memory_order_acquire))
+            if (pending.isFinished())
                 loop.quit();
         });
         poll.setTimerType(Qt::PreciseTimer);
         poll.start(kPollIntervalMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    caller.join();
-    return outcome->reply;
+    return pending.reply();
 }
 
 void flush()
