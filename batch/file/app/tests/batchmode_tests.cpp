@@ -10,6 +10,7 @@
 #include <docmorph/slidemodel.h>
 #include <docmorph/wordmodel.h>
 #include <enginetests.h>
+#include <peerprocess.h>
 #include <platform/codec.h>
 #include <testhome.h>
 
@@ -167,6 +168,18 @@ TEST_F(Headless, BusyFlagOfAnotherProgramRefusesEveryFile)
     EXPECT_EQ(refusals, 2u) << result.errors;
     EXPECT_FALSE(fs::exists(in / "a_RY.txt"));
     EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 1) << "another program's flag is left alone";
+}
+
+TEST_F(Headless, RunWritesItsTraceLines)
+{
+    const std::string traceFile = (home.dir() / "trace.txt").string();
+    yv::testing::ChildProcess tracer(
+        "/bin/sh", {"-c", "exec '" + (yv::testing::binDir() / "yvtrace").string() + "' > '" + traceFile + "'"});
+    ASSERT_TRUE(yv::testing::serveUntil([] { return bus::findWindow(messages::kTraceClass).has_value(); }, 20000));
+    EXPECT_EQ(run({(in / "gone.txt").string()}).status, 1);
+    const std::vector<std::string> expected = {"OnTransAll()", " No. 0 file trans", "TransOneFile()", "OnTransAll() END"};
+    EXPECT_TRUE(yv::testing::serveUntil([&] { return yv::testing::readLines(traceFile) == expected; }, 10000))
+        << readFile(traceFile);
 }
 
 TEST_F(Headless, CommandLineMistakesAreExplained)

@@ -29,11 +29,9 @@ bool readableRegularFile(const std::string& path)
 // The output can be made: its folder takes new files, and the name is not a folder.
 bool outputWritable(const std::string& output)
 {
-    std::string folder = splitPath(output).folder;
-    if (folder.empty())
-        folder = ".";
+    const std::string folder = splitPath(output).folder;
     std::error_code error;
-    return ::access(folder.c_str(), W_OK | X_OK) == 0 && !fs::is_directory(output, error);
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0 && !fs::is_directory(output, error);
 }
 
 // What the output was before the job: a job that ends without replacing it wrote nothing.
