@@ -23,7 +23,7 @@ namespace {
 
 using namespace yv::filebox::testing;
 
-class Headless : public ::testing::Test {
+class FileHeadless : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -63,7 +63,7 @@ protected:
     fs::path in = home.dir() / "入力 files";
 };
 
-TEST_F(Headless, EveryKindTranslatedThenASecondRunFindsNothingToDo)
+TEST_F(FileHeadless, EveryKindTranslatedThenASecondRunFindsNothingToDo)
 {
     const fs::path english = in / "english note.txt";
     const fs::path japanese = in / "日本語 メモ.txt";
@@ -125,7 +125,7 @@ TEST_F(Headless, EveryKindTranslatedThenASecondRunFindsNothingToDo)
     EXPECT_EQ(fileTime(in / "english note_RY.txt"), before);
 }
 
-TEST_F(Headless, RefusedFilesAreNamedAndTheOthersTranslated)
+TEST_F(FileHeadless, RefusedFilesAreNamedAndTheOthersTranslated)
 {
     if (!fs::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "setpriv is missing: permission bits cannot be made to count for the superuser";
@@ -155,7 +155,7 @@ TEST_F(Headless, RefusedFilesAreNamedAndTheOthersTranslated)
     EXPECT_FALSE(fs::exists(locked / "inside_RY.txt"));
 }
 
-TEST_F(Headless, BusyFlagOfAnotherProgramRefusesEveryFile)
+TEST_F(FileHeadless, BusyFlagOfAnotherProgramRefusesEveryFile)
 {
     writeFile(in / "a.txt", "One.\n");
     writeFile(in / "b.txt", "Two.\n");
@@ -170,7 +170,7 @@ TEST_F(Headless, BusyFlagOfAnotherProgramRefusesEveryFile)
     EXPECT_EQ(blocks::readFlag(blocks::EngineBusy), 1) << "another program's flag is left alone";
 }
 
-TEST_F(Headless, RunWritesItsTraceLines)
+TEST_F(FileHeadless, RunWritesItsTraceLines)
 {
     const std::string traceFile = (home.dir() / "trace.txt").string();
     yv::testing::ChildProcess tracer(
@@ -182,7 +182,7 @@ TEST_F(Headless, RunWritesItsTraceLines)
         << readFile(traceFile);
 }
 
-TEST_F(Headless, CommandLineMistakesAreExplained)
+TEST_F(FileHeadless, CommandLineMistakesAreExplained)
 {
     EXPECT_EQ(run({}).status, 2);
     EXPECT_EQ(run({"--direction", "sideways", in.string()}).status, 2);

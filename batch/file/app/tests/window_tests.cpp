@@ -28,7 +28,7 @@ namespace {
 
 using namespace yv::filebox::testing;
 
-class Window : public ::testing::Test {
+class FileWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -90,7 +90,7 @@ protected:
     std::unique_ptr<bus::WindowEndpoint> endpoint;
 };
 
-TEST_F(Window, PreloadAddingDuplicatesAndRefusedExtensions)
+TEST_F(FileWindow, PreloadAddingDuplicatesAndRefusedExtensions)
 {
     for (const char* name : {"a.txt", "a_RY.txt", "b.docx", "c.pdf"})
         writeFile(dir / name, "x");
@@ -119,7 +119,7 @@ TEST_F(Window, PreloadAddingDuplicatesAndRefusedExtensions)
     EXPECT_EQ(frame->model().rowCount(), 1);
 }
 
-TEST_F(Window, RunMarksEachRowAndStaysResponsiveThenFindsNothingToDo)
+TEST_F(FileWindow, RunMarksEachRowAndStaysResponsiveThenFindsNothingToDo)
 {
     const fs::path english = dir / "english note.txt";
     const fs::path japanese = dir / "日本語 メモ.txt";
@@ -169,7 +169,7 @@ TEST_F(Window, RunMarksEachRowAndStaysResponsiveThenFindsNothingToDo)
     EXPECT_EQ(cell(rowOf("english note.txt"), 2), QStringLiteral("翻訳済"));
 }
 
-TEST_F(Window, BusyFlagRefusesEveryRowAndStopLeavesNoOutput)
+TEST_F(FileWindow, BusyFlagRefusesEveryRowAndStopLeavesNoOutput)
 {
     writeFile(dir / "a.txt", "One.\n");
     writeFile(dir / "b.txt", "Two.\n");
@@ -198,7 +198,7 @@ TEST_F(Window, BusyFlagRefusesEveryRowAndStopLeavesNoOutput)
     EXPECT_EQ(cell(0, 2), QStringLiteral("未翻訳"));
 }
 
-TEST_F(Window, DirectionButtonConverterMessagesResultAndWidths)
+TEST_F(FileWindow, DirectionButtonConverterMessagesResultAndWidths)
 {
     SetRegDWORD(HKEY_CURRENT_USER, kSettingsKey, "LV_COL0", 1000);
     SetRegDWORD(HKEY_CURRENT_USER, kSettingsKey, "LV_COL1", 10);

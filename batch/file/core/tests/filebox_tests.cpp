@@ -24,7 +24,7 @@ void setTime(const fs::path& path, int secondsFromNow)
     fs::last_write_time(path, fs::file_time_type::clock::now() + std::chrono::seconds(secondsFromNow));
 }
 
-TEST(Naming, OutputsKindsAndEarlierOutputs)
+TEST(FileNames, OutputsKindsAndEarlierOutputs)
 {
     EXPECT_EQ(outputPath("/d/report.doc"), "/d/report_RY.doc");
     EXPECT_EQ(outputPath("/d/a.b/archive.tar.TXT"), "/d/a.b/archive.tar_RY.TXT");
@@ -43,7 +43,7 @@ TEST(Naming, OutputsKindsAndEarlierOutputs)
     EXPECT_FALSE(isEarlierOutput("report.txt"));
 }
 
-TEST(List, DuplicatesOrderAndStateFromTimes)
+TEST(FileList, DuplicatesOrderAndStateFromTimes)
 {
     yv::testing::TestHome home;
     const fs::path dir = home.dir();
@@ -78,7 +78,7 @@ TEST(List, DuplicatesOrderAndStateFromTimes)
     EXPECT_FALSE(list.find((dir / "a.txt").string()));
 }
 
-TEST(List, PreloadTakesAcceptedFilesButNoOutputsOrFolders)
+TEST(FileList, PreloadTakesAcceptedFilesButNoOutputsOrFolders)
 {
     yv::testing::TestHome home;
     const fs::path dir = home.dir() / "in";
@@ -137,7 +137,7 @@ public:
     std::vector<std::string> inputs;
 };
 
-class OneFile : public ::testing::Test {
+class FileOne : public ::testing::Test {
 protected:
     Job job(const std::string& name)
     {
@@ -149,7 +149,7 @@ protected:
     FakeHost host;
 };
 
-TEST_F(OneFile, TextTranslatedGetsANewerOutputAndClearsTheBusyFlag)
+TEST_F(FileOne, TextTranslatedGetsANewerOutputAndClearsTheBusyFlag)
 {
     writeFile(home.dir() / "a.txt", "hello");
     const Job j = job("a.txt");
@@ -168,7 +168,7 @@ TEST_F(OneFile, TextTranslatedGetsANewerOutputAndClearsTheBusyFlag)
     EXPECT_FALSE(fs::exists(host.temp)) << "the copy is removed after the job";
 }
 
-TEST_F(OneFile, EachRefusalSaysWhyAndLeavesTheFlagAlone)
+TEST_F(FileOne, EachRefusalSaysWhyAndLeavesTheFlagAlone)
 {
     writeFile(home.dir() / "a.txt", "hello");
     EXPECT_EQ(translateFile(host, job("gone.txt"), 1).message, texts::kMissingSource);
@@ -185,7 +185,7 @@ TEST_F(OneFile, EachRefusalSaysWhyAndLeavesTheFlagAlone)
     EXPECT_TRUE(host.directions.empty()) << "no engine was asked";
 }
 
-TEST_F(OneFile, EngineEndsThatAreNoTranslation)
+TEST_F(FileOne, EngineEndsThatAreNoTranslation)
 {
     writeFile(home.dir() / "a.txt", "hello");
     const Job j = job("a.txt");
@@ -215,7 +215,7 @@ TEST_F(OneFile, EngineEndsThatAreNoTranslation)
     EXPECT_EQ(host.directions.size(), asked) << "no engine was asked";
 }
 
-TEST_F(OneFile, OfficeWorksOnAWritableCopyWithTheSourcesTime)
+TEST_F(FileOne, OfficeWorksOnAWritableCopyWithTheSourcesTime)
 {
     writeFile(home.dir() / "d.docx", "doc");
     fs::permissions(home.dir() / "d.docx", fs::perms::owner_read | fs::perms::group_read);
@@ -233,7 +233,7 @@ TEST_F(OneFile, OfficeWorksOnAWritableCopyWithTheSourcesTime)
     EXPECT_FALSE(outputIsNewer(j.source, j.output)) << "the copy left behind is not taken for one";
 }
 
-TEST(Run, TranslateAllTakesUntranslatedRowsAndPassesFailuresOver)
+TEST(FileRun, TranslateAllTakesUntranslatedRowsAndPassesFailuresOver)
 {
     BatchList list;
     list.add("/d/a.txt", false);
@@ -272,7 +272,7 @@ TEST(Run, TranslateAllTakesUntranslatedRowsAndPassesFailuresOver)
     EXPECT_EQ(run.translatedCount() + run.failedCount(), 0u);
 }
 
-TEST(Run, SelectionEndsAtAFailureAndStopEndsAnyRun)
+TEST(FileRun, SelectionEndsAtAFailureAndStopEndsAnyRun)
 {
     BatchList list;
     list.add("/d/a.txt", true);
