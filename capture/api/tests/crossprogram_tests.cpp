@@ -117,6 +117,27 @@ protected:
             EXPECT_GE(lines.rects[i].top, lines.rects[i - 1].bottom - 1) << "line " << i;
     }
 
+    // The sentence calls want room for 6400 bytes and fill the line information only when its
+    // size is right.
+    void expectBufferRules(int x, int y)
+    {
+        using Call = int(int, int, char*, int, SentenceLineInfo*);
+        std::vector<char> text(SNR_SENTENCE_BUFFER, '\0');
+        SentenceLineInfo info{};
+        info.size = sizeof info;
+        for (const char* name : {"SNRGetSentence", "SNRGetSentenceEx"}) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(api.call<Call>(name)(x, y, text.data(), SNR_SENTENCE_BUFFER - 1, &info), 0);
+            EXPECT_EQ(api.call<Call>(name)(x, y, nullptr, SNR_SENTENCE_BUFFER, &info), 0);
+            SentenceLineInfo ignored{};
+            ignored.size = sizeof ignored - 1;
+            ignored.lineCount = 77;
+            EXPECT_EQ(api.call<Call>(name)(x, y, text.data(), SNR_SENTENCE_BUFFER, &ignored), 1);
+            EXPECT_EQ(ignored.lineCount, 77);
+            EXPECT_EQ(api.call<Call>(name)(x, y, text.data(), SNR_SENTENCE_BUFFER, nullptr), 1);
+        }
+    }
+
     // Word, lines and sentence from a window showing kThreeLines.
     void checkThreeLines(const Box& window, int gap = 5)
     {
@@ -131,6 +152,8 @@ protected:
         EXPECT_EQ(block.above, 0);
         expectTopToBottom(block);
         ASSERT_EQ(block.rects.size(), 3u);
+
+        expectBufferRules(line.rect.left + 1, line.rect.centreY());
 
         const Word goes = scanLine(block.rects[1], "goes");
         ASSERT_TRUE(goes.found);
@@ -182,6 +205,14 @@ TEST_F(CaptureDesktop, XtermXftJapanese)
     // wide character's).
     const int cell = (japanese.rect.right - japanese.rect.left) / 2;
     expectOnInk(japanese, 4, cell);
+    // Buffers too small for a double-byte character get none of it.
+    char raw[2] = {'x', 'x'};
+    char words[3] = {'x', 'x', 'x'};
+    SNRRect rect{};
+    using GetWords = int(int, int, SNRRect*, char*, int, char*, int);
+    ASSERT_EQ(api.call<GetWords>("SNRGetWords")(japanese.rect.left + 1, japanese.rect.centreY(), &rect, words, 3, raw, 2), 1);
+    EXPECT_STREQ(raw, "");
+    EXPECT_EQ(std::strlen(words) % 2, 0u);
     const Lines line = linesAt(api, japanese.rect.left + 1, japanese.rect.centreY(), false);
     ASSERT_TRUE(line.found);
     EXPECT_EQ(trimmed(line.text), (std::vector<std::string>{"日本語の文です。 capture here"}));

@@ -57,6 +57,10 @@ private:
     std::int32_t m_originX = 0, m_originY = 0;
 };
 
+// Whether a probe is recording in this process now: one look, for the wrapped calls that would
+// otherwise convert their text before they know.
+bool recordingNow();
+
 // Whether this thread is already inside a wrapped call (the outer call records, inner ones
 // only draw).
 class Nesting final {

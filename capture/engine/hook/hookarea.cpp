@@ -115,6 +115,11 @@ area::CaptureArea* recordingArea()
 
 } // namespace
 
+bool recordingNow()
+{
+    return recordingArea() != nullptr;
+}
+
 Nesting::Nesting()
     : m_outermost(t_depth++ == 0)
 {

@@ -534,7 +534,7 @@ YV_HOOK int XCopyArea(Display* display, Drawable src, Drawable dst, GC gc, int s
 template <typename Unit>
 static void recordXftUnits(XftDraw* draw, XftFont* font, int x, int y, const Unit* text, int length)
 {
-    if (!text || length <= 0)
+    if (!text || length <= 0 || !recordingNow())
         return;
     std::uint32_t codes[kMaxChars];
     const int n = std::min(length, kMaxChars);
@@ -580,7 +580,7 @@ YV_HOOK void XftDrawStringUtf8(XftDraw* draw, const XftColor* color, XftFont* fo
 {
     YV_NEXT(XftDrawStringUtf8, kXft);
     const Nesting nesting;
-    if (nesting.outermost() && text && bytes > 0) {
+    if (nesting.outermost() && text && bytes > 0 && recordingNow()) {
         std::uint32_t codes[kMaxChars];
         recordXft(draw, font, x, y, codes, decodeUtf8(text, bytes, codes));
     }
