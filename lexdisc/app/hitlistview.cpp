@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <cmath>
 
 namespace yv::lexdisc {
@@ -42,13 +43,21 @@ public:
             m_view.drawHeading(*painter, heading, option.rect.left() + kItemPadding, option.rect.top() + textTop, ink);
             return;
         }
+        // The image spans the text and a margin for ink past the summed widths (a rounding
+        // per cell, an overhang); right of it lies only ground.
+        const int extent = std::min(option.rect.width(), heading.width + 2 * kItemPadding
+                                                             + m_view.m_fonts->lineHeight()
+                                                             + static_cast<int>(heading.cells.size()));
+        const QRect imageRect(option.rect.topLeft(), QSize(extent, option.rect.height()));
+        if (selected && extent < option.rect.width())
+            painter->fillRect(option.rect.adjusted(extent, 0, 0, 0), ground);
         if (!heading.images)
             heading.images = std::make_unique<RowImages>();
         RowImage& image = selected ? heading.images->selected : heading.images->plain;
         if (image.pixmap.isNull() || image.pixmap.devicePixelRatio() != ratio
-            || image.pixmap.deviceIndependentSize() != QSizeF(option.rect.size()) || image.ink != ink.rgba()
+            || image.pixmap.deviceIndependentSize() != QSizeF(imageRect.size()) || image.ink != ink.rgba()
             || image.ground != ground.color().rgba()) {
-            QPixmap pixmap(option.rect.size() * ratio);
+            QPixmap pixmap(imageRect.size() * ratio);
             pixmap.setDevicePixelRatio(ratio);
             pixmap.fill(ground.color());
             QPainter rowPainter(&pixmap);
@@ -57,8 +66,7 @@ public:
             image = {std::move(pixmap), ink.rgba(), ground.color().rgba()};
             m_view.keepRowImage(row);
         }
-        // The image covers the whole row, its ground included.
-        painter->drawPixmap(option.rect.topLeft(), image.pixmap);
+        painter->drawPixmap(imageRect.topLeft(), image.pixmap);
     }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
@@ -167,6 +175,12 @@ void HitListView::changeEvent(QEvent* event)
     QListWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_fonts = std::make_unique<CellFonts>(font());
+        // The widths bound the rows' images: measured again in the new font.
+        for (Heading& heading : m_headings) {
+            heading.width = 0;
+            for (const book::DisplayCell& cell : heading.cells)
+                heading.width += m_fonts->width(cell, lexview::CellFont::Normal);
+        }
         dropRowImages();
     }
 }
