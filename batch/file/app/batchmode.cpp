@@ -144,6 +144,8 @@ int runBatchMode(int argc, char** argv)
         run.finish(job->id, result);
         if (result.outcome == Outcome::Translated)
             say(job->source + ": " + std::string(kTranslated) + " -> " + job->output);
+        else if (result.message.rfind(job->source + ":", 0) == 0)
+            say(result.message);  // the converter's messages name the file themselves
         else
             say(job->source + ": " + result.message);
     }

@@ -71,6 +71,8 @@ TEST_F(FileHeadless, EveryKindTranslatedThenASecondRunFindsNothingToDo)
     writeFile(english, "This is a pen.\r\nI like apples.\r\n");
     writeFile(japanese, codec::utf8ToCp932("私は学生です。\r\n"));
     writeFile(page, "<html><head><title>Cats</title></head><body><p>The cat sat on the mat.</p></body></html>\n");
+    const fs::path eucPage = in / "euc page.htm";
+    writeFile(eucPage, codec::fromUtf8("<html><body><p>私は学生です。</p></body></html>\n", codec::TextEncoding::EucJp));
     std::vector<std::string> args = {"--direction", "auto", in.string()};
     const bool office = fs::exists(fs::path(DOCMORPH_FIXTURES) / "sample.docx");
     if (office) {
@@ -91,7 +93,9 @@ TEST_F(FileHeadless, EveryKindTranslatedThenASecondRunFindsNothingToDo)
     const std::string pageOut = readFile(in / "page_RY.html");
     EXPECT_TRUE(hasJapanese(pageOut)) << pageOut;
     EXPECT_NE(pageOut.find("<p>"), std::string::npos) << "the markup stays";
-    for (const fs::path& source : {english, japanese, page})
+    const std::string eucOut = readFile(in / "euc page_RY.htm");
+    EXPECT_NE(eucOut.find("student"), std::string::npos) << "an EUC-JP page goes Japanese to English: " << eucOut;
+    for (const fs::path& source : {english, japanese, page, eucPage})
         EXPECT_TRUE(outputIsNewer(source, outputPath(source.string()))) << "a re-added row reads 翻訳済: " << source;
 
     if (office) {
@@ -141,8 +145,10 @@ TEST_F(FileHeadless, RefusedFilesAreNamedAndTheOthersTranslated)
     writeFile(lockedSource, "Read only folder.\n");
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
 
+    const fs::path broken = in / "broken.docx";
+    writeFile(broken, "not a document");
     const RunResult result = run({good.string(), vanished.string(), unreadable.string(), lockedSource.string(),
-                                  (in / "notes.pdf").string()},
+                                  (in / "notes.pdf").string(), broken.string()},
                                  true);
     fs::permissions(locked, fs::perms::owner_all);
     EXPECT_EQ(result.status, 1) << "not every file was translated";
@@ -150,6 +156,8 @@ TEST_F(FileHeadless, RefusedFilesAreNamedAndTheOthersTranslated)
     EXPECT_NE(result.errors.find(unreadable.string() + ": オープンできません。"), std::string::npos) << result.errors;
     EXPECT_NE(result.errors.find(lockedSource.string() + ": 出力ファイルを作成できません。"), std::string::npos) << result.errors;
     EXPECT_NE(result.errors.find("notes.pdf: この拡張子のﾌｧｲﾙは翻訳できません。"), std::string::npos) << result.errors;
+    EXPECT_NE(result.errors.find("\n" + broken.string() + ": オープンできません。"), std::string::npos)
+        << "the converter's own message: " << result.errors;
     EXPECT_TRUE(hasJapanese(readFile(in / "good_RY.txt"))) << "the other file is translated";
     EXPECT_FALSE(fs::exists(in / "secret_RY.txt"));
     EXPECT_FALSE(fs::exists(locked / "inside_RY.txt"));
