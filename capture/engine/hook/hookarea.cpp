@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -198,7 +199,8 @@ int Recording::append(const DrawnChar& c, std::int32_t dx, std::int32_t dy)
     if (r.left <= m_probeX && m_probeX < r.right &&
         area::compareExchange(m_area->hitIndex, std::int32_t{-1}, static_cast<std::int32_t>(slot))) {
         area::store(m_area->hitCharSet, std::uint32_t{c.charSet});
-        area::store(m_area->rowStep, std::int32_t{c.lineHeight} + area::load(m_area->lineExtra));
+        const std::int64_t step = std::int64_t{c.lineHeight} + area::load(m_area->lineExtra);
+        area::store(m_area->rowStep, static_cast<std::int32_t>(std::clamp<std::int64_t>(step, 1, INT32_MAX)));
         area::store(m_area->hitState, c.kind == area::RecordKind::Ansi ? area::kHitAnsi : area::kHitWide);
     }
     return static_cast<int>(slot);

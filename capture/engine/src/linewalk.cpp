@@ -2,6 +2,7 @@
 #include <captureengine/linewalk.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace yv::capture {
 
@@ -10,9 +11,10 @@ namespace {
 constexpr int kStartDirection = 1;
 constexpr int kEndDirection = 2;
 
+// The line extra is a shared setting any program may have set to anything.
 std::int32_t rowStep(const Record& r, std::int32_t lineExtra)
 {
-    return std::max<std::int32_t>(1, r.lineHeight + lineExtra);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{r.lineHeight} + lineExtra, 1, INT32_MAX));
 }
 
 BlockLine cut(const WalkedLine& walked, int first, int last)

@@ -121,6 +121,15 @@ TEST(CaptureLineWalk, LineExtraWidensTheRowStep)
     EXPECT_EQ(page.probed, (std::vector<std::int32_t>{5, 45, 65}));
 }
 
+TEST(CaptureLineWalk, ExtremeLineExtraEndsTheWalkInsteadOfOverflowing)
+{
+    Page page({u"a", u"b", u"c"}, 2);
+    const LineBlock block = walkLines(page, page.row(15), 15, {0, INT32_MAX, u' '});
+    EXPECT_EQ(texts(block), (std::vector<std::u16string>{u"b"}));
+    const LineBlock negative = walkLines(page, page.row(15), 15, {0, INT32_MIN, u' '});
+    EXPECT_FALSE(negative.lines.empty());
+}
+
 TEST(CaptureLineWalk, SentenceIsCutAtItsBreaksAcrossLines)
 {
     Page page({u"Old text. The sen", u"tence runs on over", u"three lines. Then more"}, 20);
