@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include <unistd.h>
 
@@ -28,13 +29,12 @@ BlockFile::~BlockFile()
     ::close(m_fd);
 }
 
-bool BlockFile::readRun(std::uint64_t first, std::uint64_t count, std::vector<unsigned char>& out) const
+bool BlockFile::readRun(std::uint64_t first, std::uint64_t count, unsigned char* out) const
 {
-    out.resize(count * kBlockSize);
+    const std::size_t size = count * kBlockSize;
     std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = ::pread(m_fd, out.data() + done, out.size() - done,
-                                  static_cast<off_t>(first * kBlockSize + done));
+    while (done < size) {
+        const ssize_t n = ::pread(m_fd, out + done, size - done, static_cast<off_t>(first * kBlockSize + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -53,7 +53,9 @@ std::optional<Chain> BlockFile::readChain(std::uint32_t first, std::uint64_t max
     // The recorded size bounds the payload: one allocation instead of repeated growth.
     if (withPayload)
         chain.payload.reserve(maxBlocks * kPayloadSize);
-    std::vector<unsigned char> window;
+    // Read into as is: pread fills what is used, so the buffer is never cleared first.
+    const std::uint64_t windowCapacity = std::min({maxBlocks, kMaxReadRun, m_blocksOnDisk});
+    const auto window = std::make_unique_for_overwrite<unsigned char[]>(windowCapacity * kBlockSize);
     std::uint64_t windowStart = 0;
     std::uint64_t windowCount = 0;
     std::uint64_t run = 1;
@@ -66,12 +68,12 @@ std::optional<Chain> BlockFile::readChain(std::uint32_t first, std::uint64_t max
             const bool sequential = windowCount > 0 && current == windowStart + windowCount;
             run = sequential ? std::min(run * 2, kMaxReadRun) : 1;
             const std::uint64_t count = std::min({run, maxBlocks - chain.blocks.size(), m_blocksOnDisk - current});
-            if (!readRun(current, count, window))
+            if (!readRun(current, count, window.get()))
                 return std::nullopt;
             windowStart = current;
             windowCount = count;
         }
-        const unsigned char* block = window.data() + (current - windowStart) * kBlockSize;
+        const unsigned char* block = window.get() + (current - windowStart) * kBlockSize;
         chain.blocks.push_back(current);
         if (withPayload)
             chain.payload.append(reinterpret_cast<const char*>(block + kLinkSize), kPayloadSize);
@@ -82,12 +84,29 @@ std::optional<Chain> BlockFile::readChain(std::uint32_t first, std::uint64_t max
 
 bool BlockFile::readHeader(unsigned char* block) const
 {
-    if (m_blocksOnDisk == 0)
-        return false;
-    std::vector<unsigned char> run;
-    if (!readRun(0, 1, run))
-        return false;
-    std::copy(run.begin(), run.end(), block);
+    return m_blocksOnDisk != 0 && readRun(0, 1, block);
+}
+
+bool BlockFile::readPayload(const std::vector<std::uint32_t>& chain, std::size_t offset, std::size_t size,
+                            unsigned char* out) const
+{
+    while (size > 0) {
+        const std::size_t index = offset / kPayloadSize;
+        if (index >= chain.size())
+            return false;
+        const std::size_t within = offset % kPayloadSize;
+        const std::size_t piece = std::min(size, kPayloadSize - within);
+        const auto at = static_cast<off_t>(std::uint64_t(chain[index]) * kBlockSize + kLinkSize + within);
+        ssize_t n;
+        do {
+            n = ::pread(m_fd, out, piece, at);
+        } while (n < 0 && errno == EINTR);
+        if (n != static_cast<ssize_t>(piece))
+            return false;
+        out += piece;
+        offset += piece;
+        size -= piece;
+    }
     return true;
 }
 

@@ -54,6 +54,9 @@ public:
     // The chain starting at `first`; nullopt when it leaves the file or runs past `maxBlocks`.
     std::optional<Chain> readChain(std::uint32_t first, std::uint64_t maxBlocks, bool withPayload = true) const;
     bool readHeader(unsigned char* block) const;
+    // `size` bytes from `offset` of the concatenated payloads of `chain`; false past its end.
+    bool readPayload(const std::vector<std::uint32_t>& chain, std::size_t offset, std::size_t size,
+                     unsigned char* out) const;
 
     void put(std::uint32_t block, std::uint32_t next, std::string_view payload);
     bool writeHeader(const unsigned char* block);
@@ -61,7 +64,7 @@ public:
     bool sync();
 
 private:
-    bool readRun(std::uint64_t first, std::uint64_t count, std::vector<unsigned char>& out) const;
+    bool readRun(std::uint64_t first, std::uint64_t count, unsigned char* out) const;
 
     int m_fd;
     std::uint64_t m_blocksOnDisk;

@@ -181,11 +181,15 @@ OpenError readTables(IndexState& s)
         s.documentChain = chain->blocks;
     }
 
-    auto directory = file.readChain(h.directoryFirst, h.directoryBlocks);
-    if (!directory || directory->payload.size() < CharacterDirectory::kBytes)
+    const bool writing = s.access == Access::ReadWrite;
+    auto directory = file.readChain(h.directoryFirst, h.directoryBlocks, writing);
+    if (!directory || directory->blocks.size() * kPayloadSize < CharacterDirectory::kBytes)
         return OpenError::DirectoryUnreadable;
-    s.directory.assign(std::move(directory->payload));
-    s.directoryChain = directory->blocks;
+    s.directoryChain = std::move(directory->blocks);
+    if (writing)
+        s.directory.assign(std::move(directory->payload));
+    else
+        s.directory.readOnDemand(file, s.directoryChain);
 
     if (h.wordsFirst != 0) {
         const auto chain = file.readChain(h.wordsFirst, h.wordsBlocks);

@@ -6,6 +6,7 @@
 
 #include <exampleindex/index.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <string>
@@ -80,8 +81,9 @@ struct DirectoryEntry {
     std::uint32_t blockCount = 0;
 };
 
-// The character directory kept as the file stores it (big-endian pairs), so that opening an
-// index copies it once instead of decoding 64764 entries, and writing it back copies it again.
+// The character directory kept as the file stores it (big-endian pairs). A writing handle
+// copies it once on opening and writes it back whole; a reading handle only looks up the
+// entries of the characters it searches for, straight from the file.
 class CharacterDirectory final {
 public:
     static constexpr std::size_t kEntryBytes = 8;
@@ -99,13 +101,22 @@ public:
         m_bytes = std::move(stored);
         m_bytes.resize(kBytes);
     }
+    // Entries are read from `chain` of `file` when asked for; both outlive the directory.
+    void readOnDemand(const BlockFile& file, const std::vector<std::uint32_t>& chain)
+    {
+        m_file = &file;
+        m_chain = &chain;
+    }
 
     DirectoryEntry at(std::size_t code) const
     {
-        if (m_bytes.empty())
-            return {};
-        const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data()) + code * kEntryBytes;
-        return {readBigEndian(p), readBigEndian(p + 4)};
+        unsigned char entry[kEntryBytes];
+        if (!m_bytes.empty()) {
+            std::copy_n(m_bytes.data() + code * kEntryBytes, kEntryBytes, reinterpret_cast<char*>(entry));
+        } else if (!m_file || !m_file->readPayload(*m_chain, code * kEntryBytes, kEntryBytes, entry)) {
+            return {};  // a new index, or an entry that cannot be read: no list
+        }
+        return {readBigEndian(entry), readBigEndian(entry + 4)};
     }
     void set(std::size_t code, DirectoryEntry entry)
     {
@@ -114,11 +125,13 @@ public:
         writeBigEndian(p, entry.firstBlock);
         writeBigEndian(p + 4, entry.blockCount);
     }
-    // The codes that have a stored list, found a stretch of zeros at a time.
+    // The codes that have a stored list, found a stretch of zeros at a time (writing handles).
     std::vector<std::uint16_t> codesWithLists() const;
 
 private:
     std::string m_bytes;  // empty until read or first set: no entry has a list
+    const BlockFile* m_file = nullptr;
+    const std::vector<std::uint32_t>* m_chain = nullptr;
 };
 
 struct IndexState {
