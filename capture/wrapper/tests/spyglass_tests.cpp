@@ -1,6 +1,6 @@
-// The toolbox's cursor capture over the real wrapper: the pointer rests on a sentence in a
-// terminal that carries the capture hook, and the translation editor comes up with it
-// translated.
+// The toolbox's cursor capture over the real wrapper: the pointer rests on a word in a terminal
+// that carries the capture hook, and the translation editor comes up with the sentence
+// translated (mode 1), or the dictionary box (mode 2).
 #include <Etc.h>
 #include <Messages.h>
 #include <SharedBlocks.h>
@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -30,6 +31,19 @@ using yv::testing::serveUntil;
 int xdotool(const QStringList& arguments)
 {
     return QProcess::execute(QStringLiteral("xdotool"), arguments);
+}
+
+// What the focused window of the front program holds after `keys`, copied with its own keys.
+QString copiedAfter(const QStringList& keys)
+{
+    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    xdotool(QStringList{QStringLiteral("key")} + keys);
+    const auto copied = [] {
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+c")});
+        return serveUntil([] { return !QGuiApplication::clipboard()->text().isEmpty(); }, 700);
+    };
+    serveUntil(copied, 15000);
+    return QGuiApplication::clipboard()->text();
 }
 
 class CursorCapture : public ::testing::Test {
@@ -53,11 +67,16 @@ protected:
         SetRegStr(HKEY_CURRENT_USER, "例文", "Path", home.dir().c_str());
     }
 
-    // The editor and the engines were started by the toolbox, not by the test: asked to close,
-    // then made to (the editor may ask about its unsaved translation).
+    // The toolbox first; then the boxes and engines it started, asked to close and then made
+    // to (the editor may ask about its unsaved translation).
     void TearDown() override
     {
-        for (const auto windowClass : {messages::kTransClass, messages::kEngineEjClass, messages::kEngineJeClass}) {
+        if (toolbox) {
+            bus::postMessage(messages::kToolboxClass, messages::kWmClose, 0, 0);
+            toolbox->waitForExit(20000);
+        }
+        for (const auto windowClass :
+             {messages::kTransClass, messages::kDictClass, messages::kEngineEjClass, messages::kEngineJeClass}) {
             const auto window = bus::findWindow(windowClass);
             if (!window)
                 continue;
@@ -72,41 +91,42 @@ protected:
         }
     }
 
+    // A terminal with the hook shows a sentence, the toolbox runs with cursor capture in
+    // `mode`, and the pointer comes to rest on "library".
+    void restPointerOnWord(std::uint16_t mode)
+    {
+        SoftSettings soft{};
+        LoadEnvSoft(&soft);
+        soft.spyglass = 1;
+        soft.spyglassExec = mode;
+        soft.spyglassTime = 300;
+        SaveEnvSoft(&soft);
+
+        // The terminal carries the hook, as every program of a session with the hook installed.
+        ::setenv("LD_PRELOAD", HOOK, 1);
+        terminal = std::make_unique<ChildProcess>(
+            "/usr/bin/xterm", std::vector<std::string>{"-geometry", "40x4+400+300", "-fn", "fixed", "-T", "capture source",
+                                                       "-e", "sh", "-c", "printf 'The library is open.\\n'; exec sleep 600"});
+        ::unsetenv("LD_PRELOAD");
+        ASSERT_TRUE(serveUntil([] { return !x11::windowsTitled("capture source").empty(); }, 30000));
+
+        toolbox = std::make_unique<ChildProcess>(TOOLDECK, std::vector<std::string>{});
+        ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kToolboxClass).has_value(); }, 60000));
+
+        // "library" begins in the fifth of the fixed font's 6-pixel cells.
+        const x11::WindowId source = x11::windowsTitled("capture source").front();
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(source), QStringLiteral("30"),
+                 QStringLiteral("8")});
+    }
+
     yv::testing::TestHome home;
+    std::unique_ptr<ChildProcess> terminal;
+    std::unique_ptr<ChildProcess> toolbox;
 };
 
-TEST_F(CursorCapture, RestingOnASentenceInATerminalTranslatesIt)
+TEST_F(CursorCapture, ModeOneTranslatesTheSentenceInTheEditor)
 {
-    SoftSettings soft{};
-    LoadEnvSoft(&soft);
-    soft.spyglass = 1;
-    soft.spyglassExec = 1;  // translate
-    soft.spyglassTime = 300;
-    SaveEnvSoft(&soft);
-
-    // The terminal carries the hook, as every program of a session with the hook installed.
-    ::setenv("LD_PRELOAD", HOOK, 1);
-    ChildProcess terminal("/usr/bin/xterm", {"-geometry", "40x4+400+300", "-fn", "fixed", "-T", "capture source", "-e",
-                                             "sh", "-c", "printf 'The library is open.\\n'; exec sleep 600"});
-    ::unsetenv("LD_PRELOAD");
-    ASSERT_TRUE(serveUntil([] { return !x11::windowsTitled("capture source").empty(); }, 30000));
-
-    ChildProcess toolbox(TOOLDECK, {});
-    ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kToolboxClass).has_value(); }, 60000));
-    // Closing the toolbox at the end closes nothing of the test's.
-    struct CloseToolbox {
-        ChildProcess& toolbox;
-        ~CloseToolbox()
-        {
-            bus::postMessage(messages::kToolboxClass, messages::kWmClose, 0, 0);
-            toolbox.waitForExit(20000);
-        }
-    } closeToolbox{toolbox};
-
-    // The pointer comes to rest on "library" (the fixed font's cells are 6 pixels wide).
-    const x11::WindowId source = x11::windowsTitled("capture source").front();
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(source), QStringLiteral("30"),
-             QStringLiteral("8")});
+    restPointerOnWord(1);
     ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kTransClass).has_value(); }, 60000))
         << "the editor was started";
     const auto editor = static_cast<x11::WindowId>(*bus::findWindow(messages::kTransClass));
@@ -117,17 +137,20 @@ TEST_F(CursorCapture, RestingOnASentenceInATerminalTranslatesIt)
 
     // The translation's first line, copied out of the editor by its own keys (the caret ends on
     // the line after the translation).
-    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
-    xdotool({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("Up"), QStringLiteral("Home"),
-             QStringLiteral("shift+End")});
-    const auto copied = [] {
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+c")});
-        return serveUntil([] { return !QGuiApplication::clipboard()->text().isEmpty(); }, 700);
-    };
-    ASSERT_TRUE(serveUntil(copied, 15000));
-    const QString translation = QGuiApplication::clipboard()->text();
+    const QString translation = copiedAfter(
+        {QStringLiteral("Tab"), QStringLiteral("Up"), QStringLiteral("Home"), QStringLiteral("shift+End")});
     EXPECT_TRUE(std::any_of(translation.begin(), translation.end(), [](QChar c) { return c.unicode() >= 0x3000; }))
         << translation.toStdString();
+}
+
+// The toolbox brings a box up only for a word it captured.
+TEST_F(CursorCapture, ModeTwoBringsUpTheDictionaryBox)
+{
+    restPointerOnWord(2);
+    ASSERT_TRUE(serveUntil([] { return bus::findWindow(messages::kDictClass).has_value(); }, 60000))
+        << "the dictionary box was started";
+    const auto box = static_cast<x11::WindowId>(*bus::findWindow(messages::kDictClass));
+    EXPECT_TRUE(serveUntil([&] { return x11::activeWindow() == box; }, 30000)) << "and is in front";
 }
 
 } // namespace
