@@ -230,6 +230,22 @@ std::vector<std::uint32_t> ChainWriter::write(const std::vector<std::uint32_t>& 
     return blocks;
 }
 
+std::vector<std::uint32_t> ChainWriter::rewrite(const std::vector<std::uint32_t>& old, std::string_view payload,
+                                                const std::vector<bool>& changed)
+{
+    const std::size_t needed = std::max<std::size_t>(1, (payload.size() + kPayloadSize - 1) / kPayloadSize);
+    if (old.size() != needed)
+        return write(old, payload);
+    for (std::size_t i = 0; i < needed && i < changed.size(); ++i) {
+        if (!changed[i])
+            continue;
+        const std::size_t offset = i * kPayloadSize;
+        m_file.put(old[i], i + 1 < needed ? old[i + 1] : 0,
+                   offset < payload.size() ? payload.substr(offset, kPayloadSize) : std::string_view());
+    }
+    return old;
+}
+
 void ChainWriter::release(const std::vector<std::uint32_t>& blocks)
 {
     for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {

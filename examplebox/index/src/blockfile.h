@@ -83,6 +83,10 @@ public:
     ChainWriter(BlockFile& file, const std::vector<std::uint32_t>& freeList, std::uint32_t endBlock);
 
     std::vector<std::uint32_t> write(const std::vector<std::uint32_t>& old, std::string_view payload);
+    // As write, but when the chain keeps its length only the blocks marked in `changed` are
+    // written again: the others hold the same payload and links already.
+    std::vector<std::uint32_t> rewrite(const std::vector<std::uint32_t>& old, std::string_view payload,
+                                       const std::vector<bool>& changed);
     void release(const std::vector<std::uint32_t>& blocks);
     // Links the blocks freed during this write-back into the free list on disk.
     void linkFreedBlocks();

@@ -399,7 +399,7 @@ int closeWriting(IndexState& s, const ProgressFn& progress)
         writeList(writer, w.list);
     steps.report(40);
 
-    s.directoryChain = writer.write(s.directoryChain, s.directory.bytes());
+    s.directoryChain = writer.rewrite(s.directoryChain, s.directory.bytes(), s.directory.changedBlocks());
     s.header.directoryFirst = s.directoryChain.front();
     s.header.directoryBlocks = static_cast<std::uint32_t>(s.directoryChain.size());
     steps.report(60);

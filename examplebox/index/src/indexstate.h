@@ -122,14 +122,22 @@ public:
     {
         m_bytes.resize(kBytes, '\0');
         auto* p = reinterpret_cast<unsigned char*>(m_bytes.data()) + code * kEntryBytes;
+        if (readBigEndian(p) == entry.firstBlock && readBigEndian(p + 4) == entry.blockCount)
+            return;
         writeBigEndian(p, entry.firstBlock);
         writeBigEndian(p + 4, entry.blockCount);
+        m_changedBlocks.resize(kBytes / kPayloadSize + 1, false);
+        m_changedBlocks[code * kEntryBytes / kPayloadSize] = true;
+        m_changedBlocks[(code * kEntryBytes + kEntryBytes - 1) / kPayloadSize] = true;
     }
+    // Which blocks of the stored directory's chain hold entries set since it was read.
+    const std::vector<bool>& changedBlocks() const { return m_changedBlocks; }
     // The codes that have a stored list, found a stretch of zeros at a time (writing handles).
     std::vector<std::uint16_t> codesWithLists() const;
 
 private:
     std::string m_bytes;  // empty until read or first set: no entry has a list
+    std::vector<bool> m_changedBlocks;
     const BlockFile* m_file = nullptr;
     const std::vector<std::uint32_t>* m_chain = nullptr;
 };
