@@ -96,6 +96,13 @@ fs::path machineHiveFile()
     return machineDir() / "machine.hive";
 }
 
+fs::path sessionStartFile()
+{
+    if (const fs::path h = home(); !h.empty())
+        return h / "xsessionrc";
+    return userHome() / ".xsessionrc";
+}
+
 fs::path profileDir()
 {
     if (const std::string dir = env("YORVANE_PROFILE_DIR"); !dir.empty())

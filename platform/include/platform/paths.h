@@ -27,6 +27,9 @@ std::filesystem::path userCacheDir();
 std::filesystem::path userHiveFile();     // HKEY_CURRENT_USER
 std::filesystem::path classesHiveFile();  // HKEY_CLASSES_ROOT (per user, like user-level registration)
 std::filesystem::path machineHiveFile();  // HKEY_LOCAL_MACHINE
+// The shell file the X session sources at start-up for every desktop: $YORVANE_HOME/xsessionrc,
+// else ~/.xsessionrc.
+std::filesystem::path sessionStartFile();
 // Profile (INI) files: YORVANE_PROFILE_DIR, else <machineDir>/profile.
 std::filesystem::path profileDir();
 
