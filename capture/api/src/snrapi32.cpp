@@ -2,6 +2,8 @@
 // the second source's block, and the post-processing of captured words.
 #include <SnrApi32.h>
 
+#include "accessibilitybus.h"
+#include "accessibleanswer.h"
 #include "soundmarks.h"
 
 #include <platform/codec.h>
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +38,8 @@ constexpr int kMaxProcesses = 64;
 constexpr int kCharSetShiftJis = 128;
 // Width normalisation may double a text; SBC2DBCCaseA wants at least this much room.
 constexpr std::size_t kNormaliseRoom = 512;
+// The accessibility bus can hang; a capture never waits for it longer than this.
+constexpr std::chrono::milliseconds kBusBudget{200};
 
 // Shared by every process that loaded the library. The reference count is the number of live
 // processes in the table, so a program that died never holds the count (or exclusivity) up.
@@ -71,6 +76,7 @@ struct Loaded {
     EngineCalls calls{};
     std::unique_ptr<shm::SharedBlock> block;
     ApiShared* shared = nullptr;
+    std::unique_ptr<AccessibilityBus> bus;
 };
 
 Loaded* g_loaded = nullptr;
@@ -186,6 +192,7 @@ __attribute__((constructor)) void loadLibrary()
         shared(l->shared->magic).store(kMagic);
     }
     registerProcess(*l->shared);
+    l->bus = AccessibilityBus::make();
     g_loaded = l.release();
 }
 
@@ -232,17 +239,59 @@ void storeShiftJis(char* out, int size, const std::string& text)
 {
     if (!out || size <= 0)
         return;
-    std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
-    std::size_t boundary = 0;
-    for (std::size_t i = 0; i < n;) {
-        const std::size_t step = codec::isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-        if (i + step > n)
-            break;
-        i += step;
-        boundary = i;
-    }
+    const std::size_t boundary = shiftJisPrefix(text, static_cast<std::size_t>(size - 1));
     std::memcpy(out, text.data(), boundary);
     std::memset(out + boundary, 0, static_cast<std::size_t>(size) - boundary);
+}
+
+// Programs that draw their text themselves answer through the accessibility bus, into the
+// second source's block as the plug-in would; `fourth` is the sentence's value of that field.
+int askAccessibilityBus(int request, int x, int y, std::int32_t fourth)
+{
+    auto answer = std::make_unique<AcrobatSharedData>();
+    // The bus gives Unicode text: break it as the engine breaks wide text.
+    SNRSetActiveCharSet(kCharSetShiftJis);
+    if (!g_loaded->bus->ask(request, x, y, answer.get(), kBusBudget))
+        return 0;
+    AcrobatSharedData& a = g_loaded->shared->acrobat;
+    shared(a.request).store(request);
+    shared(a.x).store(x);
+    shared(a.y).store(y);
+    if (request == 1) {
+        std::memcpy(a.word, answer->word, sizeof a.word);
+        std::memcpy(a.words, answer->words, sizeof a.words);
+        a.wordRect = answer->wordRect;
+    } else {
+        std::memcpy(a.sentence, answer->sentence, sizeof a.sentence);
+        a.lineCount = answer->lineCount;
+        a.linesAbove = answer->linesAbove;
+        std::memcpy(a.lines, answer->lines, sizeof a.lines);
+        a.fourth = fourth;
+    }
+    shared(a.answer).store(1);
+    shared(a.request).store(0);
+    return 1;
+}
+
+void copyWordsAnswer(SNRRect* wordRect, char* words, int wordsSize, char* raw, int rawSize)
+{
+    const AcrobatSharedData& a = g_loaded->shared->acrobat;
+    copyBounded(words, wordsSize, a.words, sizeof a.words);
+    copyBounded(raw, rawSize, a.word, sizeof a.word);
+    if (wordRect)
+        std::memcpy(wordRect, &a.wordRect, sizeof *wordRect);
+}
+
+void copySentenceAnswer(char* text, int textSize, SentenceExInfo* info)
+{
+    const AcrobatSharedData& a = g_loaded->shared->acrobat;
+    copyBounded(text, textSize, a.sentence, sizeof a.sentence);
+    if (info && info->size == static_cast<int32_t>(sizeof(SentenceExInfo))) {
+        info->lineCount = std::clamp(a.lineCount, 0, SNR_MAX_LINES);
+        info->linesAbove = std::clamp(a.linesAbove, 0, SNR_MAX_LINES);
+        info->fourth = a.fourth;
+        std::memcpy(info->lines, a.lines, sizeof info->lines);
+    }
 }
 
 } // namespace
@@ -293,11 +342,7 @@ int SNRAcrobatGetWords(int x, int y, SNRRect* wordRect, char* words, int wordsSi
 {
     if (!g_loaded || !askSecondSource(1, x, y))
         return 0;
-    const AcrobatSharedData& a = g_loaded->shared->acrobat;
-    copyBounded(words, wordsSize, a.words, sizeof a.words);
-    copyBounded(raw, rawSize, a.word, sizeof a.word);
-    if (wordRect)
-        std::memcpy(wordRect, &a.wordRect, sizeof *wordRect);
+    copyWordsAnswer(wordRect, words, wordsSize, raw, rawSize);
     return 1;
 }
 
@@ -308,10 +353,14 @@ int SNRGetWords(int x, int y, SNRRect* wordRect, char* words, int wordsSize, cha
     ApiShared& s = *g_loaded->shared;
     if (SNRAcrobatGetWords(x, y, wordRect, words, wordsSize, raw, rawSize)) {
         shared(s.viewerFlag).store(1);
+    } else if (g_loaded->calls.getWords(x, y, wordRect, words, wordsSize, raw, rawSize)) {
+        shared(s.viewerFlag).store(0);
+    } else if (askAccessibilityBus(1, x, y, 0)) {
+        copyWordsAnswer(wordRect, words, wordsSize, raw, rawSize);
+        shared(s.viewerFlag).store(1);
     } else {
         shared(s.viewerFlag).store(0);
-        if (!g_loaded->calls.getWords(x, y, wordRect, words, wordsSize, raw, rawSize))
-            return 0;
+        return 0;
     }
     if (raw && rawSize > 0 && SNRGetSBCCaseAbility()) {
         std::vector<char> room(std::max(kNormaliseRoom, static_cast<std::size_t>(rawSize) * 2 + 1), '\0');
@@ -391,19 +440,20 @@ int SNRGetSentenceEx(int x, int y, char* text, int textSize, SentenceExInfo* inf
         return 0;
     ApiShared& s = *g_loaded->shared;
     if (askSecondSource(2, x, y)) {
-        const AcrobatSharedData& a = s.acrobat;
-        copyBounded(text, textSize, a.sentence, sizeof a.sentence);
-        if (info && info->size == static_cast<int32_t>(sizeof(SentenceExInfo))) {
-            info->lineCount = std::clamp(a.lineCount, 0, SNR_MAX_LINES);
-            info->linesAbove = std::clamp(a.linesAbove, 0, SNR_MAX_LINES);
-            info->fourth = a.fourth;
-            std::memcpy(info->lines, a.lines, sizeof info->lines);
-        }
+        copySentenceAnswer(text, textSize, info);
         shared(s.viewerFlag).store(1);
         return 1;
     }
     shared(s.viewerFlag).store(0);
-    return g_loaded->calls.getSentenceEx(x, y, text, textSize, info);
+    if (g_loaded->calls.getSentenceEx(x, y, text, textSize, info))
+        return 1;
+    // The engine's rule for the text buffer holds for the bus's answer too.
+    if (!text || textSize < SNR_SENTENCE_BUFFER ||
+        !askAccessibilityBus(2, x, y, static_cast<std::int32_t>(g_loaded->calls.getLastCapturedWindow())))
+        return 0;
+    copySentenceAnswer(text, textSize, info);
+    shared(s.viewerFlag).store(1);
+    return 1;
 }
 
 uint32_t SNRGetLastCapturedWindow(void)
