@@ -95,6 +95,9 @@ public:
 
 private:
     void updateEnabled();
+    // The check box and note of the hook's entry in the session start-up file, as it is now.
+    void showSessionHook();
+    void applySessionHook();
     QComboBox* m_editor = nullptr;
     QLineEdit* m_editorPath = nullptr;
     QPushButton* m_editorBrowse = nullptr;
@@ -104,6 +107,9 @@ private:
     QSlider* m_delay = nullptr;
     QLabel* m_delayText = nullptr;
     QButtonGroup* m_mode = nullptr;
+    QCheckBox* m_sessionHook = nullptr;
+    QLabel* m_sessionNote = nullptr;
+    bool m_sessionHookChanged = false;
 };
 
 // "音声": speech recognition and synthesis.

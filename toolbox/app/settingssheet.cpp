@@ -8,7 +8,9 @@
 
 #include <EngineLink.h>
 #include <Etc.h>
+#include <captureengine/sessionentry.h>
 #include <platform/messagebox.h>
+#include <platform/paths.h>
 #include <speech/synthesizer.h>
 
 #include <QApplication>
@@ -80,6 +82,7 @@ SheetServices SheetServices::real()
     s.createDictionary = createDictionaryThroughEngine;
     s.speechAvailable = [] { return speech::Synthesizer::create(nullptr) != nullptr; };
     s.defaultTextEditor = desktopTextEditor;
+    s.captureHook = [] { return paths::programDir() / capture::session::kHookFile; };
     return s;
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ struct SheetServices {
     std::function<bool()> speechAvailable;
     // The desktop's default text editor, as the user knows it (empty when none is set).
     std::function<QString()> defaultTextEditor;
+    // The capture hook that the X session's start-up file is to preload.
+    std::function<std::filesystem::path()> captureHook;
 
     static SheetServices real();
 };

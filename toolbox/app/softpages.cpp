@@ -5,10 +5,13 @@
 #include <toolboxcore/settingstexts.h>
 #include <toolboxcore/toolboxtexts.h>
 
+#include <captureengine/sessionentry.h>
+
 #include <Messages.h>
 #include <SharedBlocks.h>
 #include <platform/bus.h>
 #include <platform/messagebox.h>
+#include <platform/paths.h>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,8 +23,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -32,6 +37,8 @@
 namespace yv::toolbox {
 
 namespace {
+
+namespace session = capture::session;
 
 constexpr const char* kBatchKey = "diZAV";
 constexpr const char* kBatchFolderValue = "フォルダ";
@@ -185,6 +192,16 @@ SoftSettingsPage::SoftSettingsPage(SheetServices& services)
     spyGrid->addWidget(m_delay, 1, 1);
     spyGrid->addWidget(m_delayText, 1, 2);
     spyGrid->addLayout(modes, 2, 0, 1, 3);
+    // Other programs show their text to the suite only with the hook preloaded from login on.
+    m_sessionHook = new QCheckBox(q(kSessionHookCaption), spyBox);
+    m_sessionHook->setObjectName(QStringLiteral("sessionHook"));
+    m_sessionNote = new QLabel(spyBox);
+    m_sessionNote->setObjectName(QStringLiteral("sessionHookNote"));
+    m_sessionNote->setWordWrap(true);
+    m_sessionNote->setContentsMargins(m_sessionHook->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 4, 0, 0, 0);
+    spyGrid->addWidget(m_sessionHook, 3, 0, 1, 3);
+    spyGrid->addWidget(m_sessionNote, 4, 0, 1, 3);
+    showSessionHook();
     m_body->addWidget(spyBox);
 
     connect(m_editor, &QComboBox::activated, this, [this] {
@@ -210,7 +227,67 @@ SoftSettingsPage::SoftSettingsPage(SheetServices& services)
         markChanged();
     });
     connect(m_mode, &QButtonGroup::idClicked, this, [this] { markChanged(); });
+    connect(m_sessionHook, &QCheckBox::toggled, this, [this] { m_sessionHookChanged = true; });
     updateEnabled();
+}
+
+void SoftSettingsPage::showSessionHook()
+{
+    const std::filesystem::path hook = m_services.captureHook();
+    const std::filesystem::path file = paths::sessionStartFile();
+    const session::EntryState state = session::installedState(file, hook);
+    const QSignalBlocker quiet(m_sessionHook);
+    m_sessionHook->setChecked(state == session::EntryState::Present);
+    m_sessionHook->setEnabled(state != session::EntryState::Damaged && state != session::EntryState::Unreadable);
+    switch (state) {
+    case session::EntryState::Present:
+        m_sessionNote->setText(q(session::sessionHasHook(hook) ? kSessionHookActive : kSessionHookNextLogin));
+        break;
+    case session::EntryState::Absent:
+        m_sessionNote->setText(q(kSessionHookAbsent));
+        break;
+    case session::EntryState::Other:
+        m_sessionNote->setText(q(kSessionHookOther));
+        break;
+    case session::EntryState::Damaged:
+    case session::EntryState::Unreadable:
+        m_sessionNote->setText(q(withValue(kSessionHookBroken, file.string())));
+        break;
+    }
+    m_sessionHookChanged = false;
+}
+
+void SoftSettingsPage::applySessionHook()
+{
+    if (!m_sessionHookChanged)
+        return;
+    const std::filesystem::path hook = m_services.captureHook();
+    const std::filesystem::path file = paths::sessionStartFile();
+    const bool install = m_sessionHook->isChecked();
+    const session::Outcome outcome = install ? session::install(file, hook) : session::remove(file);
+    switch (outcome.problem) {
+    case session::Problem::None:
+        if (outcome.changed)
+            tell(msgbox::IconInformation, withValue(install ? kSessionHookInstalled : kSessionHookRemoved, file.string()));
+        break;
+    case session::Problem::HookMissing:
+        tell(msgbox::IconError, withValue(kSessionHookMissing, hook.string()));
+        break;
+    case session::Problem::HookPathUnusable:
+        tell(msgbox::IconError, withValue(kSessionHookUnusablePath, hook.string()));
+        break;
+    case session::Problem::Unreadable:
+        tell(msgbox::IconError, withValue(kSessionFileUnreadable, file.string()));
+        break;
+    case session::Problem::Damaged:
+        tell(msgbox::IconError, withValue(kSessionFileDamaged, file.string()));
+        break;
+    case session::Problem::Unwritable:
+        tell(msgbox::IconError, withValue(kSessionFileUnwritable, file.string()));
+        break;
+    }
+    // The box shows what the file holds now, whatever happened.
+    showSessionHook();
 }
 
 void SoftSettingsPage::updateEnabled()
@@ -238,6 +315,7 @@ bool SoftSettingsPage::validate()
 
 void SoftSettingsPage::save()
 {
+    applySessionHook();
     if (!changed())
         return;
     SoftSettings soft{};

@@ -9,6 +9,9 @@
 #include <Etc.h>
 #include <Messages.h>
 #include <SharedBlocks.h>
+#include <captureengine/sessionentry.h>
+#include <platform/atomicfile.h>
+#include <platform/paths.h>
 #include <platform/bus.h>
 
 #include "peerprocess.h"
@@ -98,6 +101,9 @@ protected:
             return true;
         };
         services.defaultTextEditor = [] { return QStringLiteral("org.example.editor"); };
+        hook = home.dir() / "lib" / capture::session::kHookFile;
+        home.writeFile(fs::path("lib") / capture::session::kHookFile, "hook");
+        services.captureHook = [this] { return hook; };
     }
 
     static QString takeFirst(std::vector<QString>& list)
@@ -158,6 +164,7 @@ protected:
     std::vector<std::string> created;
     bool engineAnswers = true;
     int speechProbes = 0;
+    fs::path hook;
     std::vector<std::unique_ptr<ChildProcess>> peers;
 };
 
@@ -393,6 +400,50 @@ TEST_F(SettingsSheet, BatchFolderProgramsAndCursorCaptureAreStored)
     EXPECT_STREQ(settings.txtExe, "/bin/sh");
     EXPECT_EQ(settings.xlsAuto, 0u);
     EXPECT_EQ(settings.xlsId, 3) << "Excel2003";
+}
+
+TEST_F(SettingsSheet, TheCaptureHookEntersTheSessionStartFileOnApplyAndLeavesItWhenUnticked)
+{
+    namespace session = capture::session;
+    const fs::path file = paths::sessionStartFile();
+    const std::string original = "export LANG=ja_JP.UTF-8\n";
+    home.writeFile("xsessionrc", original);
+    const int soft = CMyPropSheet::SoftPage;
+    {
+        auto sheet = openSheet(soft);
+        auto* box = control<QCheckBox>(*sheet, soft, "sessionHook");
+        auto* note = control<QLabel>(*sheet, soft, "sessionHookNote");
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_EQ(note->text().toStdString(), kSessionHookAbsent);
+        box->setChecked(true);
+        EXPECT_EQ(session::installedState(file, hook), session::EntryState::Absent) << "only on apply";
+        ASSERT_TRUE(sheet->apply());
+        EXPECT_EQ(session::installedState(file, hook), session::EntryState::Present);
+        EXPECT_TRUE(told(withValue(kSessionHookInstalled, file.string())));
+        EXPECT_EQ(note->text().toStdString(), kSessionHookNextLogin) << "this session was started without it";
+        presenter.messages.clear();
+        ASSERT_TRUE(sheet->apply());
+        EXPECT_TRUE(presenter.messages.empty()) << "an apply that changes nothing says nothing";
+    }
+    {
+        auto sheet = openSheet(soft);
+        auto* box = control<QCheckBox>(*sheet, soft, "sessionHook");
+        EXPECT_TRUE(box->isChecked());
+        box->setChecked(false);
+        sheet->accept();
+        EXPECT_EQ(files::readWhole(file).value_or(""), original);
+        EXPECT_TRUE(told(withValue(kSessionHookRemoved, file.string())));
+    }
+    // A suite without its hook library says so and the box shows the file as it is.
+    hook = home.dir() / "gone" / session::kHookFile;
+    auto sheet = openSheet(soft);
+    auto* box = control<QCheckBox>(*sheet, soft, "sessionHook");
+    box->setChecked(true);
+    ASSERT_TRUE(sheet->apply());
+    EXPECT_TRUE(told(withValue(kSessionHookMissing, hook.string())));
+    EXPECT_EQ(presenter.messages.back().style & 0xF0u, 0x10u) << "error icon";
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(files::readWhole(file).value_or(""), original);
 }
 
 TEST_F(SettingsSheet, SpeechIsProbedOnceAndItsDependentChoicesFollowTheirMain)

@@ -57,4 +57,27 @@ inline constexpr std::string_view kUserDictionaryRequired = "ﾕｰｻﾞ辞書�
 inline constexpr std::string_view kNotExecutable = "%s\n実行できるﾌｧｲﾙではありません。";
 inline constexpr std::string_view kNoRecognizer = "この環境には音声認識ｴﾝｼﾞﾝがありません。";
 
+// The capture hook's entry in the X session start-up file (this system's own, for X11).
+inline constexpr std::string_view kSessionHookCaption = "ほかのプログラムの文字を読み取る (次回のログインから)";
+inline constexpr std::string_view kSessionHookActive = "このセッションで起動したプログラムから読み取れます。";
+inline constexpr std::string_view kSessionHookNextLogin =
+    "登録済みです。次回のログイン後に起動したプログラムから読み取れます。";
+inline constexpr std::string_view kSessionHookAbsent =
+    "X11のプログラムの文字を読み取るには、ログイン時の設定に登録します。";
+inline constexpr std::string_view kSessionHookOther = "別の場所のﾗｲﾌﾞﾗﾘが登録されています。ﾁｪｯｸすると置き換えます。";
+inline constexpr std::string_view kSessionHookBroken = "%s の登録を読み取れません。";
+inline constexpr std::string_view kSessionHookInstalled =
+    "%s に登録しました。\n次回のログイン後に起動したプログラムから文字を読み取れます。"
+    "いま起動しているプログラムには適用されません。";
+inline constexpr std::string_view kSessionHookRemoved =
+    "%s から登録を削除しました。\n次回のログイン後に起動したプログラムからは文字を読み取りません。";
+inline constexpr std::string_view kSessionHookMissing = "%s\nﾌｧｲﾙがみつかりません。インストール状態を確認してください。";
+inline constexpr std::string_view kSessionHookUnusablePath =
+    "%s\n空白やコロンを含む場所のﾗｲﾌﾞﾗﾘはログイン時に読み込ませることができません。";
+inline constexpr std::string_view kSessionFileUnreadable = "%s\nﾌｧｲﾙを読み込めません。変更していません。";
+inline constexpr std::string_view kSessionFileDamaged =
+    "%s\n「# >>> yorvane5 capture hook >>>」と「# <<< yorvane5 capture hook <<<」の行の組が壊れています。"
+    "ﾌｧｲﾙを直してから設定してください。変更していません。";
+inline constexpr std::string_view kSessionFileUnwritable = "%s\nﾌｧｲﾙに書き込めません。変更していません。";
+
 } // namespace yv::toolbox
