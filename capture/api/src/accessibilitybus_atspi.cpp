@@ -10,6 +10,8 @@
 
 #include <atspi/atspi.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -61,66 +63,52 @@ struct Job {
     bool done = false;
 };
 
-class AtspiBus final : public AccessibilityBus {
+// What the caller and the worker share. The worker holds it too, so that a worker left
+// waiting for a hung bus when the library goes never touches freed memory.
+struct Mailbox {
+    std::mutex mutex;
+    std::condition_variable wake, done;
+    std::shared_ptr<Job> job;
+    bool stop = false;
+};
+
+std::atomic<bool> g_toldMissing{false};
+std::atomic<bool> g_toldSlow{false};
+
+// The worker's connection to the bus; only the worker thread uses it.
+class BusSession final {
 public:
-    ~AtspiBus() override
+    ~BusSession()
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-    bool ask(int request, int x, int y, AcrobatSharedData* out, std::chrono::milliseconds budget) override
-    {
-        std::unique_lock lock(m_mutex);
-        if (m_job)
-            return false;  // the last request still waits for the bus
-        if (!m_thread.joinable())
-            m_thread = std::thread(&AtspiBus::run, this);
-        auto job = std::make_shared<Job>();
-        job->request = request;
-        job->x = x;
-        job->y = y;
-        job->deadline = Clock::now() + std::max(budget - kAnswerMargin, budget / 2);
-        m_job = job;
-        m_wake.notify_all();
-        if (!m_done.wait_for(lock, budget, [&] { return job->done; }) || !job->answered)
-            return false;
-        *out = job->answer;
-        return true;
-    }
-
-private:
-    void run()
-    {
-        for (;;) {
-            std::shared_ptr<Job> job;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [&] { return m_stop || m_job; });
-                if (m_stop)
-                    break;
-                job = m_job;
-            }
-            const bool answered = answer(*job);
-            {
-                const std::lock_guard lock(m_mutex);
-                job->answered = answered;
-                job->done = true;
-                m_job.reset();
-            }
-            m_done.notify_all();
-        }
         if (m_context) {
             atspi_exit();
             g_main_context_unref(m_context);
         }
     }
 
+    void run(Mailbox& box)
+    {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock lock(box.mutex);
+                box.wake.wait(lock, [&] { return box.stop || box.job; });
+                if (box.stop)
+                    return;
+                job = box.job;
+            }
+            const bool answered = answer(*job);
+            {
+                const std::lock_guard lock(box.mutex);
+                job->answered = answered;
+                job->done = true;
+                box.job.reset();
+            }
+            box.done.notify_all();
+        }
+    }
+
+private:
     bool connect()
     {
         if (!m_context) {
@@ -132,7 +120,7 @@ private:
         Ref<AtspiAccessible> desktop(atspi_get_desktop(0));
         GError* error = nullptr;
         const bool answers = desktop && atspi_accessible_get_child_count(desktop.get(), &error) >= 0 && !failed(error);
-        if (!answers && !m_toldMissing.exchange(true))
+        if (!answers && !g_toldMissing.exchange(true))
             std::fprintf(stderr, "SNRAPI: the accessibility bus (at-spi) does not answer: text of programs that "
                                  "draw it themselves (Qt) cannot be captured.\n");
         return answers;
@@ -226,14 +214,73 @@ private:
                                 : answerWords(at, extents, WordBreakProcW, &job.answer);
     }
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake, m_done;
-    std::shared_ptr<Job> m_job;
-    bool m_stop = false;
-    std::thread m_thread;
-    // Worker only.
     GMainContext* m_context = nullptr;
-    std::atomic<bool> m_toldMissing{false};
+};
+
+// Keeps this library mapped for the life of the process: a worker stuck on the bus may still
+// run its code after the client unloaded the library.
+void pinLibrary()
+{
+    Dl_info self{};
+    if (::dladdr(reinterpret_cast<const void*>(&pinLibrary), &self) && self.dli_fname)
+        ::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+class AtspiBus final : public AccessibilityBus {
+public:
+    ~AtspiBus() override
+    {
+        bool busy = false;
+        {
+            const std::lock_guard lock(m_box->mutex);
+            m_box->stop = true;
+            busy = m_box->job != nullptr;
+        }
+        m_box->wake.notify_all();
+        if (!m_thread.joinable())
+            return;
+        // A worker waiting for a hung bus would hold the program's exit up: let it be.
+        if (busy)
+            m_thread.detach();
+        else
+            m_thread.join();
+    }
+
+    bool ask(int request, int x, int y, AcrobatSharedData* out, std::chrono::milliseconds budget) override
+    {
+        Mailbox& box = *m_box;
+        std::unique_lock lock(box.mutex);
+        if (box.job)
+            return false;  // the last request still waits for the bus
+        if (!m_thread.joinable()) {
+            pinLibrary();
+            m_thread = std::thread([box = m_box] {
+                BusSession session;
+                session.run(*box);
+            });
+        }
+        auto job = std::make_shared<Job>();
+        job->request = request;
+        job->x = x;
+        job->y = y;
+        job->deadline = Clock::now() + std::max(budget - kAnswerMargin, budget / 2);
+        box.job = job;
+        box.wake.notify_all();
+        if (!box.done.wait_for(lock, budget, [&] { return job->done; })) {
+            if (!g_toldSlow.exchange(true))
+                std::fprintf(stderr, "SNRAPI: the accessibility bus (at-spi) did not answer within %lld ms; it is "
+                                     "not asked again until it does.\n", static_cast<long long>(budget.count()));
+            return false;
+        }
+        if (!job->answered)
+            return false;
+        *out = job->answer;
+        return true;
+    }
+
+private:
+    std::shared_ptr<Mailbox> m_box = std::make_shared<Mailbox>();
+    std::thread m_thread;
 };
 
 } // namespace
