@@ -49,6 +49,11 @@ Result sendText(std::string_view windowClass, std::string_view cp932Text, std::u
 // copied out of the block; nothing for a missing block or an impossible L.
 std::optional<std::string> receiveText(std::uint64_t length);
 
+// Brings back the window a hand-over came from: an X11 window (of any program) is activated
+// through the window manager; a window of the suite known only by its bus handle is sent +12.
+// False when there is no such window.
+bool returnTo(WindowHandle window);
+
 // A window handle as programs write it into texts they pass on ("%x", lower case).
 std::string formatWindowHandle(WindowHandle window);
 // The inverse, strictly: 1 to 16 hexadecimal digits and nothing else; nothing otherwise.

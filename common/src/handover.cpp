@@ -9,6 +9,7 @@
 #include <platform/x11.h>
 
 #include <cstdio>
+#include <limits>
 
 
 namespace yv::handover {
@@ -70,6 +71,17 @@ std::optional<std::string> receiveText(std::uint64_t length)
     if (length > blocks::kTextBlockSize)
         return std::nullopt;
     return blocks::readTextBlock(static_cast<std::uint32_t>(length));
+}
+
+bool returnTo(WindowHandle window)
+{
+    if (window == 0 || !bus::windowExists(window))
+        return false;
+    const bool x11Window = window <= std::numeric_limits<x11::WindowId>::max() && x11::available()
+                        && x11::windowExists(static_cast<x11::WindowId>(window));
+    if (x11Window)
+        return x11::activateWindow(static_cast<x11::WindowId>(window));
+    return bus::sendMessageToHandle(window, messages::kComeToFront, 0, 0).has_value();
 }
 
 std::string formatWindowHandle(WindowHandle window)

@@ -13,12 +13,10 @@
 #include <platform/messagebox.h>
 #include <platform/process.h>
 #include <platform/qtwindow.h>
-#include <platform/x11.h>
 
 #include <QGuiApplication>
 #include <QTimer>
 
-#include <limits>
 #include <string>
 
 namespace yv::trans {
@@ -61,14 +59,7 @@ std::int64_t CMainFrame::handleMessage(std::uint32_t message, std::uint64_t wPar
 
 bool CMainFrame::returnToSender()
 {
-    const auto window = static_cast<bus::WindowHandle>(m_returnWindow);
-    if (window == 0 || !bus::windowExists(window))
-        return false;
-    const bool x11Window = window <= std::numeric_limits<x11::WindowId>::max() && x11::available() &&
-                           x11::windowExists(static_cast<x11::WindowId>(window));
-    if (x11Window)
-        return x11::activateWindow(static_cast<x11::WindowId>(window));
-    return bus::sendMessageToHandle(window, messages::kComeToFront, 0, 0).has_value();
+    return handover::returnTo(static_cast<bus::WindowHandle>(m_returnWindow));
 }
 
 void CMainFrame::dictionarySearch() { handSelectionTo(messages::kDictClass, messages::kDictProgram); }

@@ -12,7 +12,6 @@
 #include <platform/codec.h>
 #include <platform/messagebox.h>
 #include <platform/qtwindow.h>
-#include <platform/x11.h>
 #include <sampleview/boxrules.h>
 
 #include <QAction>
@@ -30,7 +29,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include <limits>
 
 namespace yv::samplebox {
 
@@ -393,15 +391,8 @@ void CMainFrame::releaseIndexes()
 
 void CMainFrame::returnToSender()
 {
-    if (!m_returnWindow || *m_returnWindow == 0)
-        return;
-    const auto window = static_cast<bus::WindowHandle>(*m_returnWindow);
-    const bool x11Window = window <= std::numeric_limits<x11::WindowId>::max() && x11::available()
-                        && x11::windowExists(static_cast<x11::WindowId>(window));
-    if (x11Window)
-        x11::activateWindow(static_cast<x11::WindowId>(window));
-    else if (bus::windowExists(window))
-        bus::sendMessageToHandle(window, messages::kComeToFront, 0, 0);
+    if (m_returnWindow)
+        handover::returnTo(static_cast<bus::WindowHandle>(*m_returnWindow));
 }
 
 void CMainFrame::handOver(std::uint64_t length, const std::string& block, std::int64_t returnWindow)

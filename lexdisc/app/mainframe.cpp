@@ -6,6 +6,7 @@
 #include "mediaplayer.h"
 
 #include <Etc.h>
+#include <HandOver.h>
 #include <Messages.h>
 #include <lexview/bookmenu.h>
 #include <lexview/placement.h>
@@ -14,7 +15,6 @@
 #include <platform/dde.h>
 #include <platform/messagebox.h>
 #include <platform/qtwindow.h>
-#include <platform/x11.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -33,7 +33,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <limits>
 
 namespace yv::lexdisc {
 
@@ -606,15 +605,8 @@ void CMainFrame::rescan()
 
 void CMainFrame::returnToSender()
 {
-    if (!m_returnWindow || *m_returnWindow == 0)
-        return;
-    const auto window = static_cast<bus::WindowHandle>(*m_returnWindow);
-    const bool x11Window = window <= std::numeric_limits<x11::WindowId>::max() && x11::available()
-                        && x11::windowExists(static_cast<x11::WindowId>(window));
-    if (x11Window)
-        x11::activateWindow(static_cast<x11::WindowId>(window));
-    else if (bus::windowExists(window))
-        bus::sendMessageToHandle(window, messages::kComeToFront, 0, 0);
+    if (m_returnWindow)
+        handover::returnTo(static_cast<bus::WindowHandle>(*m_returnWindow));
 }
 
 void CMainFrame::searchRequest(std::string_view sjis)
