@@ -10,8 +10,6 @@
 
 #include <atspi/atspi.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -63,38 +61,27 @@ struct Job {
     bool done = false;
 };
 
-// What the caller and the worker share. The worker holds it too, so that a worker left
-// waiting for a hung bus when the library goes never touches freed memory.
+// What the callers and the worker share.
 struct Mailbox {
     std::mutex mutex;
     std::condition_variable wake, done;
     std::shared_ptr<Job> job;
-    bool stop = false;
 };
 
 std::atomic<bool> g_toldMissing{false};
 std::atomic<bool> g_toldSlow{false};
 
-// The worker's connection to the bus; only the worker thread uses it.
+// The worker's connection to the bus; only the worker thread uses it. libatspi cannot be set
+// up again once shut down, so the connection lasts as long as the process.
 class BusSession final {
 public:
-    ~BusSession()
-    {
-        if (m_context) {
-            atspi_exit();
-            g_main_context_unref(m_context);
-        }
-    }
-
-    void run(Mailbox& box)
+    [[noreturn]] void run(Mailbox& box)
     {
         for (;;) {
             std::shared_ptr<Job> job;
             {
                 std::unique_lock lock(box.mutex);
-                box.wake.wait(lock, [&] { return box.stop || box.job; });
-                if (box.stop)
-                    return;
+                box.wake.wait(lock, [&] { return box.job != nullptr; });
                 job = box.job;
             }
             const bool answered = answer(*job);
@@ -217,48 +204,30 @@ private:
     GMainContext* m_context = nullptr;
 };
 
-// Keeps this library mapped for the life of the process: a worker stuck on the bus may still
-// run its code after the client unloaded the library.
-void pinLibrary()
+// One worker for the process, started on the first request. It is never joined: it may be
+// stuck on a hung bus, and the module stays mapped for it.
+std::shared_ptr<Mailbox> worker()
 {
-    Dl_info self{};
-    if (::dladdr(reinterpret_cast<const void*>(&pinLibrary), &self) && self.dli_fname)
-        ::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    static const std::shared_ptr<Mailbox> box = [] {
+        auto shared = std::make_shared<Mailbox>();
+        std::thread([shared] {
+            BusSession session;
+            session.run(*shared);
+        }).detach();
+        return shared;
+    }();
+    return box;
 }
 
 class AtspiBus final : public AccessibilityBus {
 public:
-    ~AtspiBus() override
-    {
-        bool busy = false;
-        {
-            const std::lock_guard lock(m_box->mutex);
-            m_box->stop = true;
-            busy = m_box->job != nullptr;
-        }
-        m_box->wake.notify_all();
-        if (!m_thread.joinable())
-            return;
-        // A worker waiting for a hung bus would hold the program's exit up: let it be.
-        if (busy)
-            m_thread.detach();
-        else
-            m_thread.join();
-    }
-
     bool ask(int request, int x, int y, AcrobatSharedData* out, std::chrono::milliseconds budget) override
     {
-        Mailbox& box = *m_box;
+        const std::shared_ptr<Mailbox> shared = worker();
+        Mailbox& box = *shared;
         std::unique_lock lock(box.mutex);
         if (box.job)
             return false;  // the last request still waits for the bus
-        if (!m_thread.joinable()) {
-            pinLibrary();
-            m_thread = std::thread([box = m_box] {
-                BusSession session;
-                session.run(*box);
-            });
-        }
         auto job = std::make_shared<Job>();
         job->request = request;
         job->x = x;
@@ -277,17 +246,13 @@ public:
         *out = job->answer;
         return true;
     }
-
-private:
-    std::shared_ptr<Mailbox> m_box = std::make_shared<Mailbox>();
-    std::thread m_thread;
 };
 
 } // namespace
 
-std::unique_ptr<AccessibilityBus> AccessibilityBus::make()
-{
-    return std::make_unique<AtspiBus>();
-}
-
 } // namespace yv::capture
+
+extern "C" __attribute__((visibility("default"))) yv::capture::AccessibilityBus* SnrAccessBusMake(void)
+{
+    return std::make_unique<yv::capture::AtspiBus>().release();
+}

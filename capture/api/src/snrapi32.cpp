@@ -192,7 +192,7 @@ __attribute__((constructor)) void loadLibrary()
         shared(l->shared->magic).store(kMagic);
     }
     registerProcess(*l->shared);
-    l->bus = AccessibilityBus::make();
+    l->bus = AccessibilityBus::make(dir);
     g_loaded = l.release();
 }
 
