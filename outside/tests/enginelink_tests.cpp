@@ -15,7 +15,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -297,6 +303,61 @@ TEST_F(EngineContract, StopDuringAFileJobEndsIt)
     EXPECT_LT(notify.percents.back(), 100);
     for (const std::int64_t percent : notify.percents)
         EXPECT_TRUE(percent >= 0 && percent <= 100) << percent;
+}
+
+TEST_F(EngineContract, FileJobsOnWorkerThreadsEndOnceHoweverTheyAreStopped)
+{
+    // As a batch box does: each file job runs on a worker thread that owns its link and serves
+    // its own events, and a later worker is a new thread. Stopped at once, after the first
+    // progress or not at all, every job ends with exactly one "end", and its last call.
+    std::string big;
+    for (int i = 0; i < 4000; ++i)
+        big += "This sentence number " + std::to_string(i) + " is here to keep the engine busy.\n";
+    home.writeFile("big.txt", big);
+    home.writeFile("small.txt", "Good morning.\nThank you very much.\n");
+    enum class Stop { Never, AtOnce, AfterProgress };
+    for (int round = 0; round < 9; ++round) {
+        const Stop stop = static_cast<Stop>(round % 3);
+        const fs::path source = home.dir() / (stop == Stop::Never ? "small.txt" : "big.txt");
+        const fs::path out = home.dir() / ("out" + std::to_string(round) + ".txt");
+        Collected c;
+        std::atomic<bool> finished{false};
+        QThread thread;
+        QObject worker;
+        worker.moveToThread(&thread);
+        thread.start();
+        QMetaObject::invokeMethod(&worker, [&] {
+            CEngineLink_EJ link;
+            link.SetCallback(collect, &c);
+            if (link.TransStartTEXT(source.c_str(), out.c_str())) {
+                QEventLoop loop;
+                QTimer tick;
+                tick.start(20);
+                QElapsedTimer waited;
+                waited.start();
+                bool told = false;
+                // After the end mark a little longer, so that a second one would be seen.
+                QElapsedTimer sinceEnd;
+                while (waited.elapsed() < 30000 && !(c.ended && sinceEnd.elapsed() >= 100)) {
+                    if (!told && (stop == Stop::AtOnce || (stop == Stop::AfterProgress && !c.results.empty()))) {
+                        link.TransStop();
+                        told = true;
+                    }
+                    loop.processEvents(QEventLoop::WaitForMoreEvents);
+                    if (c.ended && !sinceEnd.isValid())
+                        sinceEnd.start();
+                }
+            }
+            finished = true;
+        }, Qt::QueuedConnection);
+        ASSERT_TRUE(serveUntil([&] { return finished.load(); }, 40000)) << round;
+        thread.quit();
+        thread.wait();
+        ASSERT_FALSE(c.results.empty()) << "round " << round << " has no answer at all";
+        EXPECT_EQ(std::count(c.results.begin(), c.results.end(), "end"), 1) << round;
+        EXPECT_EQ(c.results.back(), "end") << round;
+        EXPECT_EQ(fs::exists(out), stop == Stop::Never) << round;
+    }
 }
 
 TEST(Kanaconv, WritesACp932Copy)

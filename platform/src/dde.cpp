@@ -9,6 +9,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVirtualObject>
 #include <QPointer>
+#include <QThread>
 
 #include <map>
 #include <mutex>
@@ -392,13 +393,21 @@ public:
     }
 };
 
+// QtDBus hands the client object's calls to the thread it lives in, so it lives in a thread of
+// its own that serves nothing else. Made on the thread of the first conversation, it stopped
+// the advise data of every thread once that thread had ended, and held it while that thread
+// waited. Neither is ever destroyed: the thread ends with the process.
 bool ensureClientObject()
 {
     static std::once_flag once;
     static bool registered = false;
     std::call_once(once, [] {
-        static ClientObject object;
-        registered = connection().registerVirtualObject(kClientPath, &object);
+        static QThread* const thread = new QThread;
+        thread->setObjectName(QStringLiteral("dde-client"));
+        thread->start();
+        static ClientObject* const object = new ClientObject;
+        object->moveToThread(thread);
+        registered = connection().registerVirtualObject(kClientPath, object);
     });
     return registered;
 }
