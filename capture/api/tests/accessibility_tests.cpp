@@ -49,7 +49,7 @@ TEST_F(CaptureAccessibility, QtLineEditGivesTheWordItsBoxAndTheSentence)
     // Qt pushes its text as images, so the hook would record nothing; the window (built with the
     // sanitizers) runs without it.
     Program window({ACCESSIBLE_WINDOW, kSentence}, false,
-                   {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", "QT_ACCESSIBILITY=1"});
+                   {"QT_QPA_PLATFORM=xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", "QT_ACCESSIBILITY=1"});
     ASSERT_TRUE(window.started());
     const std::optional<Box> area = window.waitForWindow("--name yv-accessible-window");
     ASSERT_TRUE(area);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <string_view>
 #include <thread>
 
 #include <csignal>
@@ -54,9 +55,21 @@ std::string utf8(const char* sjis)
 
 Program::Program(const std::vector<std::string>& command, bool withHook, const std::vector<std::string>& environment)
 {
+    // The caller's entries replace inherited ones of the same name (the tests run with Qt's
+    // offscreen platform; a program on the screen needs xcb).
+    const auto overridden = [&](std::string_view entry) {
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string_view::npos)
+            return false;
+        const std::string_view name = entry.substr(0, equals + 1);
+        return std::any_of(environment.begin(), environment.end(),
+                           [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+    };
     std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        if (!overridden(*e))
+            env.emplace_back(*e);
+    }
     if (withHook)
         env.push_back("LD_PRELOAD=" + (yv::testing::binDir() / "libSNRCAPNT_hook.so").string());
     env.insert(env.end(), environment.begin(), environment.end());
