@@ -80,6 +80,39 @@ TEST_F(CaptureAccessibility, QtLineEditGivesTheWordItsBoxAndTheSentence)
     EXPECT_NEAR(lines.rects[0].right, inked[8].right, kBoxSlack);
 }
 
+TEST_F(CaptureAccessibility, Gtk3DialogWithoutTheHookAnswersOverTheBus)
+{
+    // A program started before the hook was in place. GTK joins the bus only when it starts,
+    // so a capture wakes the bus first.
+    wordAt(api, 0, 0);
+    Program dialog({"zenity", "--info", "--title", "yvcapgtk", "--text", "Plain words stand here. Second sentence follows."},
+                   false);
+    const std::optional<Box> area = dialog.waitForWindow("--name yvcapgtk");
+    ASSERT_TRUE(area);
+    const std::vector<Box> inked = screen.inkedWords(*area);
+    Word stand;
+    Box ink;
+    const Clock::time_point until = Clock::now() + std::chrono::seconds(10);
+    while (!stand.found && Clock::now() < until) {
+        for (const Box& b : inked) {
+            const Word w = wordAt(api, b.centreX(), b.centreY());
+            if (w.found && w.raw == "stand") {
+                stand = w;
+                ink = b;
+                break;
+            }
+        }
+    }
+    ASSERT_TRUE(stand.found) << "no word of the dialog read as \"stand\"";
+    EXPECT_NEAR(stand.rect.left, ink.left, kBoxSlack);
+    EXPECT_NEAR(stand.rect.right, ink.right, kBoxSlack);
+
+    const Lines lines = linesAt(api, ink.centreX(), ink.centreY(), true);
+    ASSERT_TRUE(lines.found);
+    ASSERT_EQ(lines.text.size(), 1u);
+    EXPECT_EQ(lines.text[0], "Plain words stand here.");
+}
+
 TEST_F(CaptureAccessibility, HungBusCostsACaptureItsTimeLimitOnly)
 {
     // A bus that takes connections and never says a word.
