@@ -249,10 +249,14 @@ void storeShiftJis(char* out, int size, const std::string& text)
 int askAccessibilityBus(int request, int x, int y, std::int32_t fourth)
 {
     auto answer = std::make_unique<AcrobatSharedData>();
-    // The bus gives Unicode text: break it as the engine breaks wide text.
+    // The bus gives Unicode text: break it as the engine breaks wide text; no answer leaves
+    // the character set as it was.
+    const int previousCharSet = SNRGetActiveCharSet();
     SNRSetActiveCharSet(kCharSetShiftJis);
-    if (!g_loaded->bus->ask(request, x, y, answer.get(), kBusBudget))
+    if (!g_loaded->bus->ask(request, x, y, answer.get(), kBusBudget)) {
+        SNRSetActiveCharSet(previousCharSet);
         return 0;
+    }
     AcrobatSharedData& a = g_loaded->shared->acrobat;
     shared(a.request).store(request);
     shared(a.x).store(x);
