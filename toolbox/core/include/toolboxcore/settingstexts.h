@@ -61,9 +61,9 @@ inline constexpr std::string_view kNoRecognizer = "この環境には音声認�
 inline constexpr std::string_view kSessionHookCaption = "ほかのプログラムの文字を読み取る (次回のログインから)";
 inline constexpr std::string_view kSessionHookActive = "このセッションで起動したプログラムから読み取れます。";
 inline constexpr std::string_view kSessionHookNextLogin =
-    "登録済みです。次回のログイン後に起動したプログラムから読み取れます。";
+    "登録済みです。次回のログイン後に起動したプログラムから有効になります。";
 inline constexpr std::string_view kSessionHookAbsent =
-    "X11のプログラムの文字を読み取るには、ログイン時の設定に登録します。";
+    "適用すると、次回のログイン後に起動したプログラムから有効になります。";
 inline constexpr std::string_view kSessionHookOther = "別の場所のﾗｲﾌﾞﾗﾘが登録されています。ﾁｪｯｸすると置き換えます。";
 inline constexpr std::string_view kSessionHookBroken = "%s の登録を読み取れません。";
 inline constexpr std::string_view kSessionHookInstalled =
