@@ -341,8 +341,10 @@ TEST_F(CaptureHookRobustness, MissingCorruptForeignAndFullAreas)
 TEST_F(CaptureHookRobustness, FirstCaptureFindsAProgramThatKeepsDrawing)
 {
     // The terminal draws all the time, and so looked for the area a moment before it exists.
+    // It blinks one cell of the second row: dots in a row would scroll the words away on a slow
+    // machine.
     Program program({"xterm", "-name", "yvcapfc", "-geometry", "40x4+40+40", "-e", "sh", "-c",
-                     "echo 'first capture'; while :; do printf .; sleep 0.05; done"});
+                     "echo 'first capture'; while :; do printf '\\r.'; sleep 0.05; printf '\\r '; sleep 0.05; done"});
     const std::optional<Box> window = program.waitForWindow("--classname yvcapfc");
     ASSERT_TRUE(window) << fate(program);
     Screen screen;
