@@ -25,7 +25,18 @@ install(PROGRAMS packaging/yorvane5 DESTINATION bin)
 install(FILES packaging/yorvane5.desktop packaging/yorvane5-editor.desktop DESTINATION share/applications)
 install(FILES packaging/yorvane5-mime.xml DESTINATION share/mime/packages RENAME yorvane5.xml)
 install(FILES packaging/icons/yorvane5.svg DESTINATION share/icons/hicolor/scalable/apps)
-install(FILES docs/man/yorvane5.1 DESTINATION share/man/man1)
+# Manual page and changelog compressed as Debian expects them (gzip -n: the same bytes every build).
+find_program(YV_GZIP gzip REQUIRED)
+set(yv_compressed "${CMAKE_BINARY_DIR}/packaging")
+add_custom_command(OUTPUT "${yv_compressed}/yorvane5.1.gz" "${yv_compressed}/changelog.gz"
+                   COMMAND ${CMAKE_COMMAND} -E make_directory "${yv_compressed}"
+                   COMMAND ${YV_GZIP} -9n -c "${PROJECT_SOURCE_DIR}/docs/man/yorvane5.1" > "${yv_compressed}/yorvane5.1.gz"
+                   COMMAND ${YV_GZIP} -9n -c "${PROJECT_SOURCE_DIR}/packaging/changelog" > "${yv_compressed}/changelog.gz"
+                   DEPENDS docs/man/yorvane5.1 packaging/changelog
+                   COMMENT "Compressing the manual page and the changelog")
+add_custom_target(compressed_docs ALL DEPENDS "${yv_compressed}/yorvane5.1.gz" "${yv_compressed}/changelog.gz")
+install(FILES "${yv_compressed}/yorvane5.1.gz" DESTINATION share/man/man1)
+install(FILES "${yv_compressed}/changelog.gz" packaging/copyright DESTINATION share/doc/yorvane5)
 
 # A Debian package of the installation (`cpack` in a build directory): the libraries the
 # programs need come from the build's own dependencies (dpkg-shlibdeps); the data they read at
@@ -35,9 +46,10 @@ set(CPACK_PACKAGE_NAME yorvane5)
 set(CPACK_PACKAGE_VENDOR "Orvikan")
 set(CPACK_PACKAGE_CONTACT "Yorvane5 maintainers <maintainers@yorvane5.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Japanese-English translation suite for X11 desktops")
-set(CPACK_PACKAGE_DESCRIPTION "Translation editor, resident toolbox with system-wide hot keys, \
-CD-ROM dictionary viewer for EPWING books, example-sentence box and batch translation, with a \
-reference dictionary engine on EDICT.")
+set(CPACK_PACKAGE_DESCRIPTION "Translation editor, resident toolbox with system-wide hot keys,
+CD-ROM dictionary viewer for EPWING books, example-sentence box and batch
+translation, with a reference dictionary engine on EDICT.")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -23,7 +23,7 @@ programs=$prefix/lib/yorvane5/bin
 for f in bin/yorvane5 lib/yorvane5/bin/tooldeck lib/yorvane5/bin/trans lib/yorvane5/bin/ejquarto \
          lib/yorvane5/bin/libEtc.so lib/yorvane5/machine/machine.hive lib/yorvane5/machine/profile/EJRELAY.INI \
          lib/yorvane5/machine/例文/Search.idx lib/yorvane5/machine/engine/ej/ejudic.dic \
-         lib/yorvane5/help/html/index.htm share/man/man1/yorvane5.1; do
+         lib/yorvane5/help/html/index.htm share/man/man1/yorvane5.1.gz share/doc/yorvane5/copyright; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 # The installed programs must not need the build tree.
