@@ -56,4 +56,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/bin")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "edict, mecab-ipadic-utf8, espeak-ng-data, fonts-noto-cjk, xdg-utils, qt6-translations-l10n")
+# The office add-in runs in LibreOffice; text capture from Qt programs asks the accessibility bus.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-core, python3-uno, at-spi2-core, libfile-mimeinfo-perl")
 include(CPack)
