@@ -11,8 +11,9 @@ done
 
 Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-cleanup() { kill "$wm" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; }
+cleanup() { kill "$watcher" 2>/dev/null || true; kill "$wm" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; }
 wm=""
+watcher=""
 trap cleanup EXIT
 for _ in $(seq 1 100); do
   [ -e "/tmp/.X11-unix/X$display" ] && break
@@ -27,4 +28,8 @@ for _ in $(seq 1 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.05
 done
+# Tests of windows fail for want of a window manager: say so when it goes before the end.
+( while kill -0 "$wm" 2>/dev/null; do sleep 1; done
+  echo "test-session: the window manager (openbox) ended at $(date +%T) while the command ran" >&2 ) &
+watcher=$!
 dbus-run-session -- "$@"
