@@ -6,6 +6,7 @@
 
 #include <SNRCBK32.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -42,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SNRSetActiveCharSet(data[0] & 1 ? 128 : 0);
     // Offsets near zero most of the time, anything now and then.
     const std::int32_t first = data[1] & 0x80 ? read32(data + 1) : data[1];
-    const std::int32_t hit = data[5] & 0x80 ? read32(data + 5) : first + data[5];
+    const std::int32_t hit = data[5] & 0x80 ? read32(data + 5) : static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{first} + data[5], INT32_MAX));
     const std::int32_t seed = read32(data + 9);
     TextAtPoint text{std::string(reinterpret_cast<const char*>(data + kHeader), size - kHeader), first, hit};
     // Boxes that wander, overlap, go missing, run backwards and reach the integer limits.
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return std::nullopt;
         if ((h & 63) == 1)
             return CharBox{INT32_MAX - 3, INT32_MIN + 1, INT32_MAX, INT32_MAX};
-        return CharBox{offset * 7 % 900 - 50, static_cast<std::int32_t>(h >> 20) % 200, static_cast<std::int32_t>(h % 13) - 2,
+        return CharBox{static_cast<std::int32_t>(static_cast<std::int64_t>(offset) * 7 % 900) - 50, static_cast<std::int32_t>(h >> 20) % 200, static_cast<std::int32_t>(h % 13) - 2,
                        static_cast<std::int32_t>(h >> 8) % 30 - 3};
     };
 

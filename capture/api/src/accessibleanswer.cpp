@@ -81,10 +81,12 @@ struct Span {
     }
 };
 
-// The hit's position in the decoded text, or -1.
+// The hit's position in the decoded text, or -1. Text whose offsets would run past the
+// integer range (another program's claim) is not used: every character needs its offset.
 int hitIndex(const TextAtPoint& text, std::size_t length)
 {
-    if (text.hit < 0 || text.first < 0 || text.hit < text.first)
+    if (text.hit < 0 || text.first < 0 || text.hit < text.first
+        || std::int64_t{text.first} + static_cast<std::int64_t>(length) > std::numeric_limits<std::int32_t>::max())
         return -1;
     const std::int64_t at = std::int64_t{text.hit} - text.first;
     return at < static_cast<std::int64_t>(length) ? static_cast<int>(at) : -1;

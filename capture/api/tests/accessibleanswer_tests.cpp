@@ -136,6 +136,11 @@ TEST_F(AccessibleAnswer, HostileTextAndBoxesStayInBounds)
     EXPECT_EQ(a.block->wordRect.right, INT_MAX);
     EXPECT_EQ(a.block->wordRect.top, INT_MIN);
     EXPECT_LE(a.block->wordRect.left, a.block->wordRect.right);
+
+    // Offsets that would run past the integer range are another program's nonsense.
+    const auto box = [](int) { return CharBox{0, 0, 5, 10}; };
+    EXPECT_FALSE(words("one two", INT_MAX - 3, INT_MAX - 1, box).ok);
+    EXPECT_FALSE(sentence("One. Two.", INT_MAX - 3, INT_MAX - 1, 20).ok);
 }
 
 TEST_F(AccessibleAnswer, SentenceOverWrappedRows)
