@@ -2,6 +2,8 @@
 // file each input is written to, and how an input becomes that file.
 #pragma once
 
+#include "fuzz_scratch.h"
+
 #include <exampleindex/index.h>
 
 #include <cstdint>
@@ -16,23 +18,6 @@ namespace yv::fuzzing {
 
 namespace fs = std::filesystem;
 namespace ix = yv::exampleindex;
-
-// Memory-backed when the system has it: every run creates and syncs an index file.
-inline fs::path scratchRoot()
-{
-    std::error_code ec;
-    return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-}
-
-// Removes the scratch directory when the fuzzer exits.
-struct ScratchDirectory {
-    fs::path dir;
-    ~ScratchDirectory()
-    {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-};
 
 constexpr int kMaxHitsPerKey = 20000;
 

@@ -6,6 +6,8 @@
 #include <exampleindex/index.h>
 #include <exampleindex/sampletext.h>
 
+#include "fuzz_scratch.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -17,23 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace ix = yv::exampleindex;
-
-// Memory-backed when the system has it: every run creates and syncs an index file.
-fs::path scratchRoot()
-{
-    std::error_code ec;
-    return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-}
-
-// Removes the scratch directory when the fuzzer exits.
-struct ScratchDirectory {
-    fs::path dir;
-    ~ScratchDirectory()
-    {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-};
+using yv::fuzzing::scratchRoot;
+using yv::fuzzing::ScratchDirectory;
 
 const fs::path& workDir()
 {
